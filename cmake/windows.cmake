@@ -1,0 +1,40 @@
+# Cross build for one Windows architecture: tovak.dll, TovakSetup.exe, the Wine tests.
+enable_language(RC)
+include(GoogleTest)
+
+if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+    set(TOVAK_ARCH x64)
+else()
+    set(TOVAK_ARCH x86)
+endif()
+set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
+set(TOVAK_DIST_DIR "${CMAKE_SOURCE_DIR}/dist/${TOVAK_ARCH}" CACHE PATH "shipping folder")
+
+add_compile_definitions(_WIN32_WINNT=0x0601 WINVER=0x0601 NOMINMAX STRICT)
+set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -c 65001")
+add_link_options(-static -static-libgcc -static-libstdc++)
+if(TOVAK_ARCH STREQUAL "x86")
+    add_link_options(-Wl,--enable-stdcall-fixup)
+endif()
+
+# GoogleTest, built from Debian's sources with the same cross compiler.
+set(gtest_disable_pthreads OFF CACHE BOOL "" FORCE)
+set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+
+# Everything of tovak.dll but its entry points, so tests can link the pieces directly.
+add_library(tovak_core STATIC)
+target_include_directories(tovak_core PUBLIC ${CMAKE_SOURCE_DIR} ${CMAKE_BINARY_DIR}/generated)
+target_compile_options(tovak_core PRIVATE ${TOVAK_WARNINGS})
+target_link_libraries(tovak_core PUBLIC shell32 ole32 oleaut32 uuid shlwapi user32 gdi32 advapi32)
+
+include(resources/resources.cmake)
+add_subdirectory(common)
+add_subdirectory(extension)
+add_subdirectory(server)
+add_subdirectory(setup)
+
+include(cmake/wine_tests.cmake)
+add_subdirectory(tests)
+add_subdirectory(bench)

@@ -1,0 +1,26 @@
+#include "extension/handler_state.h"
+
+const char16_t* const kCaptions[CommandCount] = {
+    u"ファイル名をコピー",
+    u"フルパスをコピー",
+};
+
+const char16_t* const kHelpTexts[CommandCount] = {
+    u"選択したファイルのファイル名をクリップボードにコピーします。",
+    u"選択したファイルのフルパスをクリップボードにコピーします。",
+};
+
+HandlerState::HandlerState() {
+    captions_.append(std::u16string(kCaptions[CopyNames]));
+    captions_.append(std::u16string(kCaptions[CopyPaths]));
+    helpTexts_.append(std::u16string(kHelpTexts[CopyNames]));
+    helpTexts_.append(std::u16string(kHelpTexts[CopyPaths]));
+}
+
+HandlerState::~HandlerState() {
+    selection_.clear();
+    iconPaths_.clear();
+    helpTexts_.clear();
+    captions_.clear();
+    if (dataObject_) dataObject_->Release();
+}

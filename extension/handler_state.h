@@ -1,0 +1,55 @@
+// The state of one context-menu handler and the menu work done on it: taking the
+// selection (selection_capture.cpp), inserting the commands and their help texts
+// (menu_insertion.cpp), the copy commands (copy_commands.cpp) and the owner-drawn
+// items (owner_draw.cpp). The COM object that carries it only routes to these.
+#pragma once
+
+#include <windows.h>
+#include <shlobj.h>
+
+#include "extension/wide_string_list.h"
+
+// Offset of a command from the first command identifier the shell granted.
+enum CommandOffset : UINT { CopyNames = 0, CopyPaths = 1, CommandCount = 2 };
+
+class HandlerState {
+public:
+    HandlerState();  // fills the menu text table
+    ~HandlerState();  // clears the lists, releases the data object
+    HandlerState(const HandlerState&) = delete;
+    HandlerState& operator=(const HandlerState&) = delete;
+
+    // IShellExtInit::Initialize: S_OK when the selection was taken, else E_INVALIDARG.
+    HRESULT initialize(IDataObject* dataObject);
+
+    // IContextMenu.
+    HRESULT queryContextMenu(HMENU menu, UINT indexMenu, UINT idCmdFirst, UINT idCmdLast,
+                             UINT flags);
+    HRESULT invokeCommand(const CMINVOKECOMMANDINFO* info);
+    HRESULT getCommandString(UINT_PTR idCmd, UINT flags, char* name, UINT cchMax);
+
+    // IContextMenu2/3: measuring and drawing the owner-drawn items.
+    HRESULT handleMenuMsg2(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result);
+
+    // Read access for the parts of the handler.
+    const WideStringList& captions() const { return captions_; }
+    const WideStringList& helpTexts() const { return helpTexts_; }
+    const WideStringList& iconPaths() const { return iconPaths_; }
+    const WideStringList& selection() const { return selection_; }
+    UINT firstCommandId() const { return firstCommandId_; }
+    IDataObject* dataObject() const { return dataObject_; }
+
+private:
+    void drawItem(const DRAWITEMSTRUCT& item);
+
+    WideStringList captions_;
+    WideStringList helpTexts_;
+    WideStringList iconPaths_;
+    IDataObject* dataObject_ = nullptr;
+    WideStringList selection_;
+    UINT firstCommandId_ = 0;
+};
+
+// The menu texts, indexed by CommandOffset.
+extern const char16_t* const kCaptions[CommandCount];
+extern const char16_t* const kHelpTexts[CommandCount];

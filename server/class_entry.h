@@ -1,0 +1,17 @@
+// One row of the module's class table: a class, how it registers itself, and how its
+// class object and instances are made. A row whose clsid is null ends the table.
+#pragma once
+
+#include <windows.h>
+#include <unknwn.h>
+
+// Makes one object of the class: standalone when `outer` is null, else aggregated.
+using InstanceCreator = HRESULT (*)(IUnknown* outer, REFIID iid, void** out);
+
+struct ClassEntry {
+    const CLSID* clsid;
+    HRESULT (*registerClass)(bool registering);
+    HRESULT (*createClassObject)(InstanceCreator instanceCreator, REFIID iid, void** out);
+    InstanceCreator createInstance;
+    IUnknown* cachedClassObject;
+};

@@ -1,0 +1,19 @@
+// The entry points of tovak.dll.
+#include <windows.h>
+
+#include "server/class_table.h"
+#include "server/server_module.h"
+
+extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
+    if (reason == DLL_PROCESS_ATTACH) {
+        serverModule().Init(instance, moduleClassTable());
+        DisableThreadLibraryCalls(instance);
+    } else if (reason == DLL_PROCESS_DETACH) {
+        serverModule().Term();
+    }
+    return TRUE;
+}
+
+extern "C" HRESULT WINAPI DllCanUnloadNow() {
+    return serverModule().lockCount() == 0 ? S_OK : S_FALSE;
+}

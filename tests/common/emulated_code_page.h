@@ -1,0 +1,24 @@
+// Code pages 1252 and 932 on Linux, for the native tests and the fuzzer: the lead-byte
+// ranges and CharNextA stepping of Windows, case folding of ASCII (and of Latin-1
+// letters in 1252), and conversion through glibc's iconv with '?' for what a code page
+// cannot represent.
+#pragma once
+
+#include "common/code_page.h"
+
+class EmulatedCodePage final : public CodePage {
+public:
+    explicit EmulatedCodePage(unsigned codePage);  // 1252 or 932
+
+    unsigned id() const override { return codePage_; }
+    bool isLeadByte(unsigned char byte) const override;
+    const char* next(const char* p) const override;
+    int compareNoCase(const char* a, const char* b) const override;
+    bool toWide(const char* text, std::size_t length, std::u16string& out) const override;
+    bool fromWide(const char16_t* text, std::size_t length, std::string& out) const override;
+    using CodePage::fromWide;
+    using CodePage::toWide;
+
+private:
+    unsigned codePage_;
+};

@@ -1,0 +1,12 @@
+#!/usr/bin/env bash
+# Runs every test: installs what is missing, builds both Windows architectures and the
+# native tree, starts the Wine session once, and runs one CTest pass over all of it.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+tools/install-deps.sh
+. tools/wine-env.sh
+tools/wine-session.sh up
+trap 'tools/wine-session.sh down' EXIT
+tools/build.sh
+cd "$TOVAK_BUILD"
+ctest -j "$(nproc)" --output-on-failure --no-label-summary

@@ -1,0 +1,43 @@
+#!/usr/bin/env bash
+# Starts (up) or stops (down) what every Wine test shares: an Xvfb display, the
+# project's Wine prefix (created once) and one persistent wineserver.
+set -u
+. "$(dirname "$0")/wine-env.sh"
+xvfb_pid="$TOVAK_BUILD/xvfb.pid"
+mkdir -p "$TMPDIR"
+
+up() {
+    if [ ! -d "$LOCPATH/ja_JP.UTF-8" ]; then
+        mkdir -p "$LOCPATH"
+        localedef -i ja_JP -f UTF-8 "$LOCPATH/ja_JP.UTF-8" >/dev/null 2>&1 ||
+            { echo "localedef ja_JP.UTF-8 failed" >&2; return 1; }
+    fi
+    local n=${DISPLAY#:}
+    if ! { [ -f "$xvfb_pid" ] && kill -0 "$(cat "$xvfb_pid")" 2>/dev/null; }; then
+        rm -f "/tmp/.X$n-lock" "/tmp/.X11-unix/X$n"
+        setsid Xvfb "$DISPLAY" -screen 0 1024x768x24 -nolisten tcp </dev/null >/dev/null 2>&1 &
+        echo $! >"$xvfb_pid"
+        for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
+        [ -e "/tmp/.X11-unix/X$n" ] || { echo "Xvfb did not start on $DISPLAY" >&2; return 1; }
+    fi
+    if [ ! -d "$WINEPREFIX/drive_c/windows/system32" ]; then
+        setsid -w wineboot -i </dev/null >/dev/null 2>&1
+    fi
+    setsid wineserver -p </dev/null >/dev/null 2>&1
+    # Start the desktop process once, so later programs attach to a live desktop.
+    setsid -w wine cmd /c exit </dev/null >/dev/null 2>&1
+    [ -d "$WINEPREFIX/drive_c/windows/system32" ] || { echo "Wine prefix was not created" >&2; return 1; }
+    echo "wine prefix ready: $WINEPREFIX on display $DISPLAY"
+}
+
+down() {
+    wineserver -k >/dev/null 2>&1
+    if [ -f "$xvfb_pid" ]; then kill "$(cat "$xvfb_pid")" 2>/dev/null; rm -f "$xvfb_pid"; fi
+    return 0
+}
+
+case "${1:-}" in
+up) up ;;
+down) down ;;
+*) echo "usage: $0 up|down" >&2; exit 2 ;;
+esac
