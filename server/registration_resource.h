@@ -1,0 +1,13 @@
+// Applies one of the module's registry scripts (resource type "REGISTRY") in register or
+// unregister mode, with the module's short path as the variable "Module".
+#pragma once
+
+#include <windows.h>
+
+struct RegistrationSubstitution {
+    const wchar_t* name;  // null ends a list
+    const wchar_t* value;
+};
+
+HRESULT applyRegistrationResource(UINT resourceId, bool registering,
+                                  const RegistrationSubstitution* extraSubstitutions);
