@@ -31,8 +31,8 @@ std::u16string buildClipboardText(const WideStringList& selection, CommandOffset
     std::size_t length = 0;
     for (int i = 0; i < count; ++i) {
         const std::u16string& path = selection[i];
-        length += (i > 0 ? kLineBreak.size() : 0) +
-                  path.size() - (command == CopyNames ? wideFileNamePartOffset(path) : 0);
+        length += (i > 0 ? kLineBreak.size() : 0) + path.size() -
+                  (command == CopyNames ? wideFileNamePartOffset(path) : 0);
     }
     std::u16string text;
     text.reserve(length);

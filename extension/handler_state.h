@@ -12,7 +12,7 @@
 
 class HandlerState {
 public:
-    HandlerState();  // fills the menu text table
+    HandlerState();   // fills the menu text table
     ~HandlerState();  // clears the lists, releases the data object
     HandlerState(const HandlerState&) = delete;
     HandlerState& operator=(const HandlerState&) = delete;

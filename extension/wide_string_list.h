@@ -16,7 +16,9 @@ public:
 
     int count() const noexcept { return static_cast<int>(items_.size()); }
     bool empty() const noexcept { return items_.empty(); }
-    const std::u16string& operator[](int index) const { return items_[static_cast<std::size_t>(index)]; }
+    const std::u16string& operator[](int index) const {
+        return items_[static_cast<std::size_t>(index)];
+    }
 
 private:
     std::vector<std::u16string> items_;

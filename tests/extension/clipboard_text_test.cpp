@@ -20,9 +20,14 @@ TEST(FileNamePart, TakesThePartAfterTheLastSeparator) {
         const char* path;
         const char* name;
     } cases[] = {
-        {"C:\\dir\\a.txt", "a.txt"}, {"D:\\work\\src", "src"},   {"C:\\", ""},
-        {"\\\\server\\share\\f.txt", "f.txt"}, {"C:/x/y.txt", "y.txt"}, {"C:f.txt", "f.txt"},
-        {"plain", "plain"},          {"", ""},
+        {"C:\\dir\\a.txt", "a.txt"},
+        {"D:\\work\\src", "src"},
+        {"C:\\", ""},
+        {"\\\\server\\share\\f.txt", "f.txt"},
+        {"C:/x/y.txt", "y.txt"},
+        {"C:f.txt", "f.txt"},
+        {"plain", "plain"},
+        {"", ""},
     };
     for (const auto& c : cases) {
         EXPECT_STREQ(c.name, fileNamePart(c.path, cp1252)) << c.path;
