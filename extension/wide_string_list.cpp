@@ -14,6 +14,14 @@ void WideStringList::append(const char16_t* text, std::size_t length) noexcept {
     }
 }
 
+void WideStringList::append(std::u16string&& text) noexcept {
+    try {
+        items_.push_back(std::move(text));
+    } catch (const std::bad_alloc&) {
+        // Dropped: the list keeps what it had.
+    }
+}
+
 void WideStringList::clear() noexcept {
     items_.clear();
     items_.shrink_to_fit();
