@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <map>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,15 @@ struct RegistryValue {
         return type == other.type && data == other.data;
     }
 };
+
+// For GoogleTest's failure messages.
+inline void PrintTo(const RegistryValue& value, std::ostream* out) {
+    if (value.type == REG_SZ) {
+        *out << "REG_SZ \"" << value.data << '"';
+    } else {
+        *out << "type " << value.type << ", " << value.data.size() << " bytes";
+    }
+}
 
 // Value name ("" for the default value) -> value.
 using RegistryValues = std::map<std::string, RegistryValue>;
