@@ -121,7 +121,8 @@ void expectLibraryRegisteredFor(const std::string& path) {
 void removeRegistration() {
     deleteTree(HKEY_CLASSES_ROOT, kProgId);
     deleteTree(HKEY_CLASSES_ROOT, kIndependentProgId);
-    deleteTree(HKEY_CLASSES_ROOT, kClassKey);
+    deleteTree(HKEY_CLASSES_ROOT, kClassKey, KEY_WOW64_32KEY);
+    deleteTree(HKEY_CLASSES_ROOT, kClassKey, KEY_WOW64_64KEY);
     deleteTree(HKEY_CLASSES_ROOT, kLibraryKey);
     for (const char* parent : kHandlerParents) deleteTree(HKEY_CLASSES_ROOT, handlerKey(parent));
 }
@@ -251,6 +252,46 @@ TEST_F(Registration, QuoteInTheModulePathReachesTheRegistryOnce) {
     EXPECT_FALSE(keyExists(HKEY_CLASSES_ROOT, kClassKey));
     DeleteFileA(dll.c_str());
     RemoveDirectoryA(folder.c_str());
+}
+
+// On a 64-bit system each architecture's DLL registers its class in its own registry
+// view; the handler keys and the type library's key are shared by both views.
+TEST_F(Registration, BothArchitecturesRegisterSideBySide) {
+    const std::string dll = distDll();
+    const std::string otherDll = windowsPathOf(TOVAK_OTHER_DIST_DIR "/tovak.dll");
+    ASSERT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(otherDll.c_str()))
+        << otherDll << " is missing: build both architectures";
+#ifdef _WIN64
+    const REGSAM ownView = KEY_WOW64_64KEY, otherView = KEY_WOW64_32KEY;
+#else
+    const REGSAM ownView = KEY_WOW64_32KEY, otherView = KEY_WOW64_64KEY;
+#endif
+    const std::string runOther = "\"" + otherArchitectureRegsvr32() + "\" /s ";
+    ASSERT_EQ(0u, runToEnd(runOther + "\"" + otherDll + "\""));
+    ASSERT_EQ(0u, regsvr32(dll));
+
+    const std::string inproc = std::string(kClassKey) + "\\InprocServer32";
+    EXPECT_EQ(stringValue(shortPathOf(dll)), valuesOf(HKEY_CLASSES_ROOT, inproc, ownView)[""]);
+    EXPECT_EQ(stringValue(shortPathOf(otherDll)),
+              valuesOf(HKEY_CLASSES_ROOT, inproc, otherView)[""]);
+    EXPECT_EQ(expectedClassKey(dll), snapshot(HKEY_CLASSES_ROOT, kClassKey, ownView));
+    EXPECT_EQ(expectedClassKey(otherDll), snapshot(HKEY_CLASSES_ROOT, kClassKey, otherView));
+
+    // COM of this architecture finds this architecture's DLL.
+    ASSERT_EQ(S_OK, CoInitialize(nullptr));
+    CLSID clsid;
+    ASSERT_EQ(S_OK, CLSIDFromString(L"" GOTOLIST, &clsid));
+    IUnknown* handler = nullptr;
+    const HRESULT hr = CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown,
+                                        reinterpret_cast<void**>(&handler));
+    EXPECT_EQ(S_OK, hr) << std::hex << hr;
+    if (handler) handler->Release();
+    CoUninitialize();
+
+    // Unregistering one architecture leaves the other's class in place.
+    EXPECT_EQ(0u, runToEnd(runOther + "/u \"" + otherDll + "\""));
+    EXPECT_FALSE(keyExists(HKEY_CLASSES_ROOT, kClassKey, otherView));
+    EXPECT_EQ(expectedClassKey(dll), snapshot(HKEY_CLASSES_ROOT, kClassKey, ownView));
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include "server/class_table.h"
 #include "server/server_module.h"
 #include "server/type_library_registration.h"
 #include "tests/server/registry_inspection.h"
@@ -310,6 +311,29 @@ TEST_F(SelfRegistration, TypeLibraryFailureIsTheResultOfRegisteringOnly) {
     EXPECT_EQ(S_OK, hr) << std::hex << hr;
     EXPECT_EQ((std::vector<bool>{true, true, false, false}), routineCalls);
     module.Term();
+}
+
+// The module's own class table applying a registry script that fails half-way: the
+// script's error is the result, what the failed block made is walked away again, and
+// the type library is not registered.
+TEST_F(SelfRegistration, FailingRegistryScriptIsUndoneAndReported) {
+    const char progId[] = "TovakTest.Failing.1";
+    const char classKey[] = "CLSID\\{1D9A44B0-6F3E-4B8C-9021-5E7A13C48803}";
+    deleteTree(HKEY_CLASSES_ROOT, progId);
+    deleteTree(HKEY_CLASSES_ROOT, classKey);
+    LoadedModule library("typelib_module.dll");
+    ServerModule& module = serverModule();
+    module.Init(library.get(), moduleClassTable());
+
+    const HRESULT hr = module.RegisterServer();
+    EXPECT_EQ(DISP_E_EXCEPTION, hr) << std::hex << hr;
+    EXPECT_FALSE(keyExists(HKEY_CLASSES_ROOT, progId))
+        << describe(snapshot(HKEY_CLASSES_ROOT, progId));
+    EXPECT_FALSE(keyExists(HKEY_CLASSES_ROOT, kLibraryKey))
+        << describe(snapshot(HKEY_CLASSES_ROOT, kLibraryKey));
+    module.Term();
+    deleteTree(HKEY_CLASSES_ROOT, progId);
+    deleteTree(HKEY_CLASSES_ROOT, classKey);
 }
 
 }  // namespace
