@@ -17,7 +17,7 @@ const char* fileNamePart(const char* path, const CodePage& codePage) {
     return result;
 }
 
-std::size_t wideFileNamePartOffset(const std::u16string& path) {
+std::size_t wideFileNamePartOffset(std::u16string_view path) {
     std::size_t start = 0;
     for (std::size_t i = 0; i < path.size(); ++i) {
         if (isSeparator(path[i])) start = i + 1;
@@ -26,21 +26,21 @@ std::size_t wideFileNamePartOffset(const std::u16string& path) {
 }
 
 std::u16string buildClipboardText(const WideStringList& selection, CommandOffset command) {
-    static const std::u16string kLineBreak = u"\r\n";
+    constexpr std::u16string_view kLineBreak = u"\r\n";
     const int count = selection.count();
     std::size_t length = 0;
     for (int i = 0; i < count; ++i) {
-        const std::u16string& path = selection[i];
+        const std::u16string_view path = selection[i];
         length += (i > 0 ? kLineBreak.size() : 0) + path.size() -
                   (command == CopyNames ? wideFileNamePartOffset(path) : 0);
     }
     std::u16string text;
     text.reserve(length);
     for (int i = 0; i < count; ++i) {
-        const std::u16string& path = selection[i];
+        const std::u16string_view path = selection[i];
         if (i > 0) text += kLineBreak;
         const std::size_t start = command == CopyNames ? wideFileNamePartOffset(path) : 0;
-        text.append(path, start, std::u16string::npos);
+        text.append(path.substr(start));
     }
     return text;
 }

@@ -14,7 +14,7 @@
 const char* fileNamePart(const char* path, const CodePage& codePage);
 
 // The same on a UTF-16 path: the offset at which its file-name part starts.
-std::size_t wideFileNamePartOffset(const std::u16string& path);
+std::size_t wideFileNamePartOffset(std::u16string_view path);
 
 // The whole text, built in one pass. Throws std::bad_alloc only.
 std::u16string buildClipboardText(const WideStringList& selection, CommandOffset command);

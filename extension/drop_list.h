@@ -3,24 +3,20 @@
 #pragma once
 
 #include <cstddef>
-#include <string>
-#include <vector>
 
 #include "common/code_page.h"
+#include "extension/wide_string_list.h"
 
-struct DropList {
-    enum class Status {
-        Complete,   // every item read; the list may still hold none
-        BadHeader,  // the block is too small for its header, or the offset points outside it
-        Truncated,  // an item runs to the end of the block without its terminator
-    };
-    Status status = Status::Complete;
-    std::vector<std::u16string> items;  // the complete items, in the block's order
+enum class DropListStatus {
+    Complete,   // every item read; the list may still hold none
+    BadHeader,  // the block is too small for its header, or the offset points outside it
+    Truncated,  // an item runs to the end of the block without its terminator
 };
 
-// Parses `size` bytes of a DROPFILES block. ANSI paths are converted with `codePage`.
-// Throws std::bad_alloc only.
-DropList parseDropList(const unsigned char* block, std::size_t size, const CodePage& codePage);
+// Appends the complete items of `size` bytes of a DROPFILES block to `items`, in the
+// block's order. ANSI paths are converted with `codePage`.
+DropListStatus parseDropList(const unsigned char* block, std::size_t size, const CodePage& codePage,
+                             WideStringList& items) noexcept;
 
 // Size of the DROPFILES header: pFiles, pt.x, pt.y, fNC, fWide.
 constexpr std::size_t kDropFilesHeaderSize = 20;

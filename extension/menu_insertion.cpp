@@ -13,9 +13,9 @@ namespace {
 constexpr UINT kRestrictingFlags = 0x000F;
 constexpr UINT kVerbFlags = CMF_VERBSONLY | CMF_EXPLORE;
 
-std::string toAnsi(const std::u16string& text) {
+std::string toAnsi(std::u16string_view text) {
     std::string ansi;
-    if (!ansiCodePage().fromWide(text, ansi)) ansi.clear();
+    if (!ansiCodePage().fromWide(text.data(), text.size(), ansi)) ansi.clear();
     return ansi;
 }
 
@@ -34,7 +34,7 @@ void copyAnsi(const std::string& text, char* target, UINT room) {
 }
 
 // Copies at most `room` - 1 UTF-16 units, never half of a surrogate pair, and a terminator.
-void copyWide(const std::u16string& text, wchar_t* target, UINT room) {
+void copyWide(std::u16string_view text, wchar_t* target, UINT room) {
     std::size_t length = text.size() < room - 1 ? text.size() : room - 1;
     if (length > 0 && length < text.size() && text[length - 1] >= 0xD800 &&
         text[length - 1] <= 0xDBFF) {
@@ -75,7 +75,7 @@ HRESULT HandlerState::getCommandString(UINT_PTR idCmd, UINT flags, char* name, U
         cchMax == 0) {
         return S_OK;
     }
-    const std::u16string& help = helpTexts_[static_cast<int>(idCmd)];
+    const std::u16string_view help = helpTexts_[static_cast<int>(idCmd)];
     if (flags == GCS_HELPTEXTA) {
         copyAnsi(toAnsi(help), name, cchMax);
     } else if (flags == GCS_HELPTEXTW) {

@@ -1,6 +1,4 @@
 // IShellExtInit::Initialize: the selection, read from the shell's drop list.
-#include <new>
-
 #include "common/code_page.h"
 #include "common/global_memory.h"
 #include "extension/drop_list.h"
@@ -49,18 +47,13 @@ HRESULT HandlerState::initialize(IDataObject* dataObject) {
 
     GlobalLockScope lock(medium.global());
     if (!lock.data()) return E_INVALIDARG;
-    DropList list;
-    try {
-        list = parseDropList(static_cast<const unsigned char*>(lock.data()), lock.size(),
-                             ansiCodePage());
-    } catch (const std::bad_alloc&) {
-        return E_INVALIDARG;
-    }
+    WideStringList items;
+    const DropListStatus status = parseDropList(static_cast<const unsigned char*>(lock.data()),
+                                                lock.size(), ansiCodePage(), items);
     // A block that cannot be read at all, or a list without items, leaves the previous
     // selection as it was. A list that breaks off keeps the items before the break.
-    if (list.status == DropList::Status::BadHeader) return E_INVALIDARG;
-    if (list.status == DropList::Status::Complete && list.items.empty()) return E_INVALIDARG;
-    selection_.clear();
-    for (auto& item : list.items) selection_.append(std::move(item));
-    return list.status == DropList::Status::Complete ? S_OK : E_INVALIDARG;
+    if (status == DropListStatus::BadHeader) return E_INVALIDARG;
+    if (status == DropListStatus::Complete && items.empty()) return E_INVALIDARG;
+    selection_.swap(items);
+    return status == DropListStatus::Complete ? S_OK : E_INVALIDARG;
 }

@@ -16,7 +16,9 @@ namespace {
 
 std::vector<std::u16string> selectionOf(const HandlerState& state) {
     std::vector<std::u16string> items;
-    for (int i = 0; i < state.selection().count(); ++i) items.push_back(state.selection()[i]);
+    for (int i = 0; i < state.selection().count(); ++i) {
+        items.emplace_back(state.selection()[i]);
+    }
     return items;
 }
 
