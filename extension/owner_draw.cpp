@@ -5,6 +5,7 @@
 #include <shellapi.h>
 
 #include <string>
+#include <string_view>
 
 #include "extension/handler_state.h"
 #include "extension/item_layout.h"
@@ -20,9 +21,10 @@ constexpr int kCaptionBufferSize = 40;
 // everything is released when this goes out of scope.
 class ShellIcon {
 public:
-    explicit ShellIcon(const std::u16string& path) {
+    // `path` is zero-terminated.
+    explicit ShellIcon(const char16_t* path) {
         SHFILEINFOW info{};
-        if (!SHGetFileInfoW(reinterpret_cast<LPCWSTR>(path.c_str()), 0, &info, sizeof(info),
+        if (!SHGetFileInfoW(reinterpret_cast<LPCWSTR>(path), 0, &info, sizeof(info),
                             SHGFI_ICON | SHGFI_SMALLICON)) {
             return;
         }
@@ -112,8 +114,9 @@ void HandlerState::drawItem(const DRAWITEMSTRUCT& item) {
 
     char caption[kCaptionBufferSize];
     caption[0] = '\0';
-    const std::u16string& wideCaption = captions_[static_cast<int>(offset)];
-    if (!WideCharToMultiByte(CP_ACP, 0, reinterpret_cast<LPCWCH>(wideCaption.c_str()), -1, caption,
+    // List items are zero-terminated.
+    const std::u16string_view wideCaption = captions_[static_cast<int>(offset)];
+    if (!WideCharToMultiByte(CP_ACP, 0, reinterpret_cast<LPCWCH>(wideCaption.data()), -1, caption,
                              sizeof(caption), nullptr, nullptr)) {
         caption[0] = '\0';
     }
@@ -131,7 +134,7 @@ void HandlerState::drawItem(const DRAWITEMSTRUCT& item) {
     RECT fill = item.rcItem;
     const LayoutRect itemRect = toLayout(item.rcItem);
     if (static_cast<UINT>(iconPaths_.count()) > offset) {
-        ShellIcon icon(iconPaths_[static_cast<int>(offset)]);
+        ShellIcon icon(iconPaths_[static_cast<int>(offset)].data());
         if (icon.usable()) {
             const LayoutRect cell = computeItemLayout(itemRect, icon.size(), {0, 0}, 0).iconCell;
             fillWithBackground(dc, 0, 0, fill);
