@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <new>
 #include <string>
 #include <string_view>
 
@@ -88,23 +89,29 @@ HRESULT HandlerState::handleMenuMsg2(UINT message, WPARAM, LPARAM lParam, LRESUL
 void HandlerState::fillIconPaths() {
     HINSTANCE module = serverModule().instance();
     if (!module) return;
-    // The wide module path, so an install folder outside the ANSI code page still works.
-    std::u16string path(MAX_PATH, u'\0');
-    for (;;) {
-        const DWORD size = static_cast<DWORD>(path.size());
-        const DWORD length = GetModuleFileNameW(module, reinterpret_cast<LPWSTR>(&path[0]), size);
-        if (length == 0) return;
-        if (length < size) {
-            path.resize(length);
-            break;
+    // The wide module path, so an install folder outside the ANSI code page still works;
+    // a path that does not fit the largest buffer is not guessed at.
+    try {
+        std::u16string path(MAX_PATH, u'\0');
+        for (;;) {
+            const DWORD size = static_cast<DWORD>(path.size());
+            const DWORD length =
+                GetModuleFileNameW(module, reinterpret_cast<LPWSTR>(&path[0]), size);
+            if (length == 0) return;
+            if (length < size) {
+                path.resize(length);
+                break;
+            }
+            if (size >= 32768) return;
+            path.resize(size * 2);
         }
-        if (size >= 32768) return;
-        path.resize(size * 2);
+        if (path.size() < 3) return;
+        path.replace(path.size() - 3, 3, u"ico");
+        iconPaths_.append(path);
+        iconPaths_.append(path);
+    } catch (const std::bad_alloc&) {
+        // No icon path: the items are drawn with an empty icon column.
     }
-    if (path.size() < 3) return;
-    path.replace(path.size() - 3, 3, u"ico");
-    iconPaths_.append(path);
-    iconPaths_.append(path);
 }
 
 void HandlerState::drawItem(const DRAWITEMSTRUCT& item) {

@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include "extension/handler_state.h"
+#include "extension/item_layout.h"
 #include "server/server_module.h"
 #include "tests/common/module_path.h"
 
@@ -297,6 +298,35 @@ TEST_F(OwnerDrawWithIcon, IconPathListIsFilledOnceWithTheIconBesideTheModule) {
     EXPECT_EQ(S_OK, draw(kFirstId, ODA_DRAWENTIRE, ODS_SELECTED));
     ASSERT_EQ(2, state_.iconPaths().count());
     EXPECT_TRUE(expected == state_.iconPaths()[0]);
+}
+
+// The caption of the requested item lands where the layout puts it: the same text
+// drawn by hand (wide, transparent) into the layout's text rectangle gives the same
+// pixels right of the icon column.
+TEST_F(OwnerDrawWithIcon, CaptionOfTheRequestedItemAtTheLayoutsTextRectangle) {
+    EXPECT_EQ(S_OK, draw(kFirstId + 1, ODA_DRAWENTIRE, 0));
+    const std::vector<DWORD> drawn = snapshot();
+
+    for (int i = 0; i < kWidth * kHeight; ++i) bits_[i] = drawn[i];
+    RECT textFill = {22, 40, 150, 60};
+    HBRUSH back = CreateSolidBrush(kMenuBack);
+    FillRect(dc_, &textFill, back);
+    DeleteObject(back);
+    SIZE extent{};
+    const std::wstring caption = L"フルパスをコピー";
+    GetTextExtentPoint32W(dc_, caption.c_str(), static_cast<int>(caption.size()), &extent);
+    const ItemLayout layout = computeItemLayout({0, 40, 150, 60}, {16, 16}, {extent.cx, extent.cy},
+                                                GetSystemMetrics(SM_CXFRAME));
+    RECT text = {layout.textRect.left, layout.textRect.top, layout.textRect.right,
+                 layout.textRect.bottom};
+    SetBkMode(dc_, TRANSPARENT);
+    DrawTextW(dc_, caption.c_str(), static_cast<int>(caption.size()), &text, DT_EXPANDTABS);
+    GdiFlush();
+
+    int differences = 0;
+    for (int i = 0; i < kWidth * kHeight; ++i) differences += bits_[i] != drawn[i];
+    EXPECT_EQ(0, differences);
+    EXPECT_GT(count(kMenuText, 22, 40, 150, 60), 20);
 }
 
 TEST_F(OwnerDraw, WithoutTheIconFileTheIconColumnStaysEmpty) {
