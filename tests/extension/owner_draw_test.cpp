@@ -329,6 +329,37 @@ TEST_F(OwnerDrawWithIcon, CaptionOfTheRequestedItemAtTheLayoutsTextRectangle) {
     EXPECT_GT(count(kMenuText, 22, 40, 150, 60), 20);
 }
 
+// Installed in a folder whose name the ANSI code page cannot spell, the icon is still
+// found: the icon path comes from the wide module path.
+TEST_F(OwnerDrawWithIcon, IconIsFoundInAFolderOutsideTheAnsiCodePage) {
+    const std::wstring folder = besideProgram(L"\uD55C\uAD6D\uC5B4 \u0E44\u0E17\u0E22");
+    const std::wstring dll = folder + L"\\tovak.dll";
+    const std::wstring icon = folder + L"\\tovak.ico";
+    ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr) ||
+                GetLastError() == ERROR_ALREADY_EXISTS);
+    ASSERT_TRUE(CopyFileW(besideProgram(L"tovak.dll").c_str(), dll.c_str(), FALSE));
+    ASSERT_TRUE(CopyFileW(besideProgram(L"tovak.ico").c_str(), icon.c_str(), FALSE));
+    HMODULE module = LoadLibraryW(dll.c_str());
+    ASSERT_NE(nullptr, module) << "LoadLibrary failed, error " << GetLastError();
+    // The handler takes its icon from this module, as it would inside the DLL.
+    serverModule().Term();
+    serverModule().Init(module, nullptr);
+
+    EXPECT_EQ(S_OK, draw(kFirstId, ODA_DRAWENTIRE, 0));
+    const bool iconDrawn = pixel(6 + 2, 42 + 2) == kBoard;
+    const std::u16string expected = toU16(folder + L"\\tovak.ico");
+    const bool pathKept = state_.iconPaths().count() == 2 && expected == state_.iconPaths()[0];
+
+    serverModule().Term();
+    serverModule().Init(GetModuleHandleW(nullptr), nullptr);
+    FreeLibrary(module);
+    DeleteFileW(dll.c_str());
+    DeleteFileW(icon.c_str());
+    RemoveDirectoryW(folder.c_str());
+    EXPECT_TRUE(iconDrawn);
+    EXPECT_TRUE(pathKept);
+}
+
 TEST_F(OwnerDraw, WithoutTheIconFileTheIconColumnStaysEmpty) {
     DeleteFileW(iconBesideProgram().c_str());
     EXPECT_EQ(S_OK, draw(kFirstId + 1, ODA_DRAWENTIRE, ODS_SELECTED));
