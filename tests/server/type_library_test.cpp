@@ -1,13 +1,15 @@
 // The type library embedded in tovak.dll as TYPELIB 1, compared point by point with
-// what HALVINTLib must describe.
+// what HALVINTLib must describe, and the clipboard icon embedded and shipped beside it.
 #include <windows.h>
 #include <oleauto.h>
 
+#include <cstring>
 #include <string>
 
 #include <gtest/gtest.h>
 
 #include "halvint.h"
+#include "resources/resource_ids.h"
 #include "server/com_ref.h"
 #include "tests/common/module_path.h"
 
@@ -53,6 +55,14 @@ TEST_F(TypeLibrary, LibraryAttributes) {
     EXPECT_EQ(L"", text(helpFile));
     EXPECT_EQ(0u, helpContext);
     EXPECT_EQ(2u, library_->GetTypeInfoCount());
+    for (UINT index = 0; index < 2; ++index) {
+        BSTR typeName = nullptr;
+        ASSERT_EQ(S_OK, library_->GetDocumentation(static_cast<INT>(index), &typeName, nullptr,
+                                                   nullptr, nullptr));
+        TYPEKIND kind = TKIND_MAX;
+        ASSERT_EQ(S_OK, library_->GetTypeInfoType(index, &kind));
+        EXPECT_EQ(kind == TKIND_COCLASS ? L"GotoList" : L"IGotoList", text(typeName));
+    }
 }
 
 TEST_F(TypeLibrary, GotoListClass) {
@@ -140,6 +150,57 @@ TEST_F(TypeLibrary, GotoListInterfaceIsDualOnIDispatch) {
     EXPECT_EQ(2, libraryAttributes->wMajorVerNum);
     EXPECT_EQ(0, libraryAttributes->wMinorVerNum);
     baseLibrary->ReleaseTLibAttr(libraryAttributes);
+}
+
+// The DLL's other resources of this part: the type library's language, and the clipboard
+// picture, embedded and beside the DLL, at 16 x 16 and 32 x 32 in 256 colours.
+#pragma pack(push, 2)
+struct IconDirEntry {
+    BYTE width, height, colours, reserved;
+    WORD planes, bitCount;
+    DWORD bytes;
+    WORD id;  // a resource's image id; a file's entry has a 32-bit offset instead
+};
+#pragma pack(pop)
+
+void expectTwoIconsIn256Colours(const BYTE* directory, std::size_t entrySize) {
+    const WORD* header = reinterpret_cast<const WORD*>(directory);
+    EXPECT_EQ(0, header[0]);
+    EXPECT_EQ(1, header[1]);  // icons
+    ASSERT_EQ(2, header[2]);
+    for (int i = 0; i < 2; ++i) {
+        IconDirEntry entry;
+        memcpy(&entry, directory + 6 + i * entrySize, sizeof(entry));
+        EXPECT_EQ(i == 0 ? 16 : 32, entry.width);
+        EXPECT_EQ(i == 0 ? 16 : 32, entry.height);
+        EXPECT_EQ(8, entry.bitCount);
+        EXPECT_EQ(1, entry.planes);
+    }
+}
+
+TEST(DllResources, TypeLibraryAndClipboardIcon) {
+    HMODULE dll =
+        LoadLibraryExW(besideProgram(L"tovak.dll").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    ASSERT_NE(nullptr, dll) << "error " << GetLastError();
+    EXPECT_NE(nullptr, FindResourceExW(dll, L"TYPELIB", MAKEINTRESOURCEW(1),
+                                       MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US)));
+    const LPCWSTR groupIcon = MAKEINTRESOURCEW(14);  // RT_GROUP_ICON
+    HRSRC group = FindResourceW(dll, MAKEINTRESOURCEW(IDI_ICON_CLIP), groupIcon);
+    ASSERT_NE(nullptr, group);
+    const BYTE* directory = static_cast<const BYTE*>(LockResource(LoadResource(dll, group)));
+    ASSERT_NE(nullptr, directory);
+    expectTwoIconsIn256Colours(directory, 14);
+    FreeLibrary(dll);
+
+    HANDLE file = CreateFileW(besideProgram(L"tovak.ico").c_str(), GENERIC_READ, FILE_SHARE_READ,
+                              nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, file);
+    BYTE header[6 + 2 * 16] = {};
+    DWORD read = 0;
+    EXPECT_TRUE(ReadFile(file, header, sizeof(header), &read, nullptr));
+    CloseHandle(file);
+    ASSERT_EQ(sizeof(header), read);
+    expectTwoIconsIn256Colours(header, 16);
 }
 
 }  // namespace
