@@ -61,8 +61,8 @@ RECT toRect(const LayoutRect& rect) { return {rect.left, rect.top, rect.right, r
 
 LayoutRect toLayout(const RECT& rect) { return {rect.left, rect.top, rect.right, rect.bottom}; }
 
-// Fills `rect` with the device context's background colour; the text origin only
-// matters for clipping, which the rectangle already does.
+// Paints `rect` in the device context's background colour: ExtTextOut with no text
+// draws only its opaque rectangle.
 void fillWithBackground(HDC dc, int x, int y, const RECT& rect) {
     ExtTextOutA(dc, x, y, ETO_OPAQUE | ETO_CLIPPED, &rect, nullptr, 0, nullptr);
 }
