@@ -251,6 +251,8 @@ TEST(HandlerAggregation, InterfacesCountOnTheOuterObject) {
     EXPECT_EQ(1, outer.references());
     EXPECT_EQ(2u, menu->AddRef());
     EXPECT_EQ(2, outer.references());
+    EXPECT_EQ(2u, inner->AddRef());  // its own count did not move
+    EXPECT_EQ(1u, inner->Release());
     EXPECT_EQ(1u, menu->Release());
 
     // The outer object answers IUnknown: it is the identity of the aggregate.
