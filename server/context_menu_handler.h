@@ -55,8 +55,6 @@ public:
     // The interface lookup on this object itself, whatever its form.
     HRESULT lookup(REFIID iid, void** out);
 
-    const HandlerState& state() const { return state_; }
-
 private:
     friend class AggregatedHandler;
 
