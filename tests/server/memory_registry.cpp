@@ -103,6 +103,7 @@ void MemoryRegistry::addKey(const std::string& path) {
         std::shared_ptr<Node> child = findChild(*node, parts[i]);
         if (!child) {
             child = std::make_shared<Node>(node->path + "\\" + parts[i], &codePage_);
+            child->parent = node;
             node->children.emplace(parts[i], child);
         }
         node = child;
@@ -266,6 +267,7 @@ long MemoryRegistry::createKey(RegistryKey parent, const char* name, std::uint32
             return status::kAccessDenied;
         }
         node = std::make_shared<Node>(childPath(*parentNode, name), &codePage_);
+        node->parent = find(parentNode->path);
         parentNode->children.emplace(name, node);
     }
     if (node->readOnly && (access & ~kRead) != 0) return status::kAccessDenied;
@@ -321,12 +323,9 @@ long MemoryRegistry::deleteKey(RegistryKey parent, const char* name) {
     std::shared_ptr<Node> node = *name ? findChild(*parentNode, name) : find(parentNode->path);
     if (!node) return status::kFileNotFound;
     if (!node->children.empty() || node->readOnly) return status::kAccessDenied;
-    // The parent of the key deleted, found again by its path (an empty name deletes
-    // the key the handle refers to).
-    const std::size_t cut = node->path.rfind('\\');
-    if (cut == std::string::npos) return status::kAccessDenied;  // a root
-    std::shared_ptr<Node> owner = find(node->path.substr(0, cut));
-    if (!owner) return status::kFileNotFound;
+    // An empty name deletes the key the handle refers to; a root cannot go.
+    const std::shared_ptr<Node> owner = node->parent.lock();
+    if (!owner) return status::kAccessDenied;
     for (auto child = owner->children.begin(); child != owner->children.end(); ++child) {
         if (child->second == node) {
             owner->children.erase(child);

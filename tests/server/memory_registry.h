@@ -87,6 +87,7 @@ private:
     };
     struct Node {
         std::string path;
+        std::weak_ptr<Node> parent;
         std::map<std::string, std::shared_ptr<Node>, NameLess> children;
         std::vector<std::pair<std::string, Value>> values;
         bool readOnly = false;
