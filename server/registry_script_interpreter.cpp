@@ -417,9 +417,10 @@ HRESULT RegistryScriptInterpreter::walkRegister(RegistryKey parent, int depth) {
     return S_OK;
 }
 
-HRESULT RegistryScriptInterpreter::walkUnregister(RegistryKey parent, bool skip, int depth) {
+HRESULT RegistryScriptInterpreter::walkUnregister(RegistryKey parent, int depth) {
     if (depth > kMaxBlockDepth) return DISP_E_EXCEPTION;
-    const bool entrySkip = skip;
+    // Skip mode: on once a key cannot be opened, until this level has read one block.
+    bool skip = false;
     bool removal = true;
     OpenKey current(registry_);
     char keyName[kKeyNameSize];
@@ -471,11 +472,11 @@ HRESULT RegistryScriptInterpreter::walkUnregister(RegistryKey parent, bool skip,
             if (SUCCEEDED(hr)) hr = skipValueClause();
             if (FAILED(hr)) return hr;
             if (token_[0] == '{') {
-                hr = walkUnregister(skip ? kNoRegistryKey : current.get(), skip, depth + 1);
+                hr = skip ? skipBlock() : walkUnregister(current.get(), depth + 1);
                 if (FAILED(hr)) return hr;
                 blockWalked = true;
                 if (skip) {
-                    skip = entrySkip;
+                    skip = false;
                     hr = readToken();
                     if (SUCCEEDED(hr)) hr = skipValueClause();
                     if (FAILED(hr)) return hr;
@@ -504,13 +505,56 @@ HRESULT RegistryScriptInterpreter::walkUnregister(RegistryKey parent, bool skip,
         }
         if (straight && token_[0] == '{') {
             // The block of a key that is gone already: read over, nothing changed.
-            hr = walkUnregister(kNoRegistryKey, true, depth + 1);
+            hr = skipBlock();
             if (SUCCEEDED(hr)) hr = readToken();
             if (SUCCEEDED(hr)) hr = skipValueClause();
             if (FAILED(hr)) return hr;
         }
     }
     return S_OK;
+}
+
+// Reads a block in skip mode, as the unregister walk reads it while skip mode is on, up
+// to its closing brace, changing nothing. Nested blocks are counted rather than
+// recursed into, so no nesting depth of the text can exhaust the stack.
+HRESULT RegistryScriptInterpreter::skipBlock() {
+    std::size_t level = 1;
+    HRESULT hr = readToken();
+    while (SUCCEEDED(hr)) {
+        if (token_[0] == '}') {
+            if (--level == 0) return S_OK;
+            // The end of a nested block: on with the item after it.
+            hr = readToken();
+            if (SUCCEEDED(hr)) hr = skipValueClause();
+            continue;
+        }
+        if (isKeyword("ForceRemove") || isKeyword("Delete")) {
+            hr = readToken();
+            if (FAILED(hr)) return hr;
+        }
+        if (isKeyword("NoRemove")) {
+            hr = readToken();
+            if (FAILED(hr)) return hr;
+        }
+        if (isKeyword("Val")) {
+            hr = readToken(valueName_, kValueNameSize);
+            if (SUCCEEDED(hr)) hr = readToken();
+            if (FAILED(hr)) return hr;
+            if (token_[0] != '=') return DISP_E_EXCEPTION;
+            hr = skipValueClause();
+            continue;
+        }
+        if (!isUsableKeyName(token_) || std::strlen(token_) >= kKeyNameSize) {
+            return DISP_E_EXCEPTION;
+        }
+        hr = readToken();
+        if (SUCCEEDED(hr)) hr = skipValueClause();
+        if (SUCCEEDED(hr) && token_[0] == '{') {
+            ++level;
+            hr = readToken();
+        }
+    }
+    return hr;
 }
 
 HRESULT RegistryScriptInterpreter::applyText(const char* text, bool registering) {
@@ -543,11 +587,11 @@ HRESULT RegistryScriptInterpreter::applyText(const char* text, bool registering)
             if (FAILED(hr)) {
                 // Undo what this root block made, as far as unregistering reaches.
                 position_ = blockStart;
-                walkUnregister(root->key, false, 1);
+                walkUnregister(root->key, 1);
                 break;
             }
         } else {
-            hr = walkUnregister(root->key, false, 1);
+            hr = walkUnregister(root->key, 1);
             if (FAILED(hr)) break;
         }
         skipWhitespace();

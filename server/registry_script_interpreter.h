@@ -23,7 +23,8 @@ public:
     static constexpr std::size_t kSubKeyNameSize = 256;
     // The longest variable name between the % signs, in bytes.
     static constexpr std::size_t kMaxVariableName = 31;
-    // Blocks nest at most this deep (the registry's own depth limit).
+    // Blocks walked with keys open nest at most this deep (the registry's own depth
+    // limit); blocks read in skip mode may nest deeper.
     static constexpr int kMaxBlockDepth = 512;
 
     RegistryScriptInterpreter(RegistryAccess& registry, const CodePage& codePage,
@@ -58,7 +59,8 @@ private:
     HRESULT writeValue(RegistryKey key, const char* name);
 
     HRESULT walkRegister(RegistryKey parent, int depth);
-    HRESULT walkUnregister(RegistryKey parent, bool skip, int depth);
+    HRESULT walkUnregister(RegistryKey parent, int depth);
+    HRESULT skipBlock();
     long deleteTree(RegistryKey parent, const char* name);
 
     bool hasSubKeys(RegistryKey key);
