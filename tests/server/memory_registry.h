@@ -55,6 +55,7 @@ public:
     // refers to.
     void fail(Operation operation, const std::string& path,
               long status = registry_status::kAccessDenied);
+    void clearFailures() { failures_.clear(); }
     // A read-only key: opening it for more than reading, creating beneath it and
     // deleting it are denied.
     void makeReadOnly(const std::string& path);
