@@ -170,6 +170,9 @@ TEST_P(RegisterTest, ForceRemoveAndDeleteNeverTouchProtectedNames) {
     const std::string before = registry_.dump();
     EXPECT_HR(S_OK, registerText("HKCR { ForceRemove CLSID Delete TYPELIB K { Delete clsid } }"));
     EXPECT_EQ(before, registry_.dump());
+    // Not even tried.
+    EXPECT_EQ(0u, registry_.calls(MemoryRegistry::Operation::kDeleteKey));
+    EXPECT_EQ(0u, registry_.calls(MemoryRegistry::Operation::kEnumerate));
 }
 
 TEST_P(RegisterTest, DeleteRemovesASubtreeAndReadsOverItsClause) {
