@@ -276,6 +276,16 @@ TEST_F(Registration, BothArchitecturesRegisterSideBySide) {
               valuesOf(HKEY_CLASSES_ROOT, inproc, otherView)[""]);
     EXPECT_EQ(expectedClassKey(dll), snapshot(HKEY_CLASSES_ROOT, kClassKey, ownView));
     EXPECT_EQ(expectedClassKey(otherDll), snapshot(HKEY_CLASSES_ROOT, kClassKey, otherView));
+    // Each architecture's type library is registered for its own platform.
+#ifdef _WIN64
+    const std::string ownPlatform = "\\0\\win64", otherPlatform = "\\0\\win32";
+#else
+    const std::string ownPlatform = "\\0\\win32", otherPlatform = "\\0\\win64";
+#endif
+    EXPECT_EQ(stringValue(dll), valuesOf(HKEY_CLASSES_ROOT, kLibraryVersionKey + ownPlatform)[""])
+        << describe(snapshot(HKEY_CLASSES_ROOT, kLibraryKey));
+    EXPECT_EQ(stringValue(otherDll),
+              valuesOf(HKEY_CLASSES_ROOT, kLibraryVersionKey + otherPlatform)[""]);
 
     // COM of this architecture finds this architecture's DLL.
     ASSERT_EQ(S_OK, CoInitialize(nullptr));
@@ -292,6 +302,9 @@ TEST_F(Registration, BothArchitecturesRegisterSideBySide) {
     EXPECT_EQ(0u, runToEnd(runOther + "/u \"" + otherDll + "\""));
     EXPECT_FALSE(keyExists(HKEY_CLASSES_ROOT, kClassKey, otherView));
     EXPECT_EQ(expectedClassKey(dll), snapshot(HKEY_CLASSES_ROOT, kClassKey, ownView));
+    EXPECT_FALSE(keyExists(HKEY_CLASSES_ROOT, kLibraryVersionKey + otherPlatform));
+    EXPECT_EQ(stringValue(dll), valuesOf(HKEY_CLASSES_ROOT, kLibraryVersionKey + ownPlatform)[""])
+        << describe(snapshot(HKEY_CLASSES_ROOT, kLibraryKey));
 }
 
 }  // namespace
