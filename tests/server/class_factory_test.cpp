@@ -290,6 +290,29 @@ TEST_F(ClassFactoryTest, ConcurrentRequestsMakeOneClassObject) {
     EXPECT_EQ(0, serverModule().lockCount());
 }
 
+TEST_F(ClassFactoryTest, CreatorHandsOutOnlyWhatTheFactoryAnswers) {
+    void* out = kSentinel;
+    HRESULT hr = ClassFactory::Create(testInstanceCreator, IID_IDispatch, &out);
+    EXPECT_EQ(E_NOINTERFACE, hr) << std::hex << hr;
+    EXPECT_EQ(nullptr, out);
+    EXPECT_EQ(0, serverModule().lockCount());
+    hr = ClassFactory::Create(testInstanceCreator, IID_IClassFactory, nullptr);
+    EXPECT_EQ(E_POINTER, hr) << std::hex << hr;
+
+    // A factory held only by its creator's caller: the first reference takes no lock.
+    out = kSentinel;
+    hr = ClassFactory::Create(testInstanceCreator, IID_IClassFactory, &out);
+    ASSERT_EQ(S_OK, hr) << std::hex << hr;
+    auto* factory = static_cast<IClassFactory*>(out);
+    EXPECT_EQ(0, serverModule().lockCount());
+    EXPECT_EQ(2u, factory->AddRef());
+    EXPECT_EQ(1, serverModule().lockCount());
+    EXPECT_EQ(1u, factory->Release());
+    EXPECT_EQ(0, serverModule().lockCount());
+    EXPECT_EQ(0u, factory->Release());
+    EXPECT_EQ(0, serverModule().lockCount());
+}
+
 TEST_F(ClassFactoryTest, RowWithoutClassObjectCreatorGivesNoObject) {
     ClassEntry table[] = {
         {&kOtherClsid, nullptr, nullptr, testInstanceCreator, nullptr},
