@@ -9,30 +9,20 @@
 #include <string>
 #include <vector>
 
+#include "bench/performance_clock.h"
 #include "extension/handler_state.h"
 #include "tests/common/drop_block.h"
 #include "tests/common/fake_data_object.h"
 
 namespace {
 
-double now() {
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER counter;
-    QueryPerformanceCounter(&counter);
-    return static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
 template <class Work>
 double bestOf(int runs, Work work) {
     double best = 1e30;
     for (int i = 0; i < runs; ++i) {
-        const double start = now();
+        const double start = nowMs();
         work();
-        best = std::min(best, now() - start);
+        best = std::min(best, nowMs() - start);
     }
     return best;
 }
@@ -88,7 +78,7 @@ int main() {
             state.invokeCommand(&info);
         });
         const double floor = bestOf(9, [&] { handOver(ansi, wide); });
-        std::printf("%8d %12.2f %12.2f %8.2f", count, handler * 1e3, floor * 1e3, handler / floor);
+        std::printf("%8d %12.2f %12.2f %8.2f", count, handler, floor, handler / floor);
         if (previous > 0)
             std::printf("   x%.1f the time of %d paths", handler / previous, count / 10);
         std::printf("\n");

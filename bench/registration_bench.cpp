@@ -11,20 +11,11 @@
 #include <string>
 #include <vector>
 
+#include "bench/performance_clock.h"
+
 namespace {
 
 using RegistrationFunction = HRESULT(WINAPI*)();
-
-double nowMs() {
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER counter;
-    QueryPerformanceCounter(&counter);
-    return 1000.0 * static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
 
 double median(std::vector<double> samples) {
     std::sort(samples.begin(), samples.end());

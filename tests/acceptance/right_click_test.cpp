@@ -11,7 +11,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/common/shell_selection.h"
-#include "tests/server/registry_inspection.h"
+#include "tests/server/registry_reader.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/server/registry_inspection.h"
+#include "tests/server/registry_reader.h"
 
 namespace {
 

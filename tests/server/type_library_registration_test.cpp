@@ -14,7 +14,7 @@
 #include "server/class_table.h"
 #include "server/server_module.h"
 #include "server/type_library_registration.h"
-#include "tests/server/registry_inspection.h"
+#include "tests/server/registry_reader.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "tests/server/registry_inspection.h"
+#include "tests/server/registry_reader.h"
 
 #include <sstream>
 

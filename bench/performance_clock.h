@@ -1,0 +1,15 @@
+// The performance counter, in milliseconds, for the benchmarks.
+#pragma once
+
+#include <windows.h>
+
+inline double nowMs() {
+    static const LARGE_INTEGER frequency = [] {
+        LARGE_INTEGER f;
+        QueryPerformanceFrequency(&f);
+        return f;
+    }();
+    LARGE_INTEGER counter;
+    QueryPerformanceCounter(&counter);
+    return 1000.0 * static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
