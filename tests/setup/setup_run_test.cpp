@@ -127,6 +127,7 @@ private:
 void screenshot(HWND window, const char* name) {
     char directory[MAX_PATH] = {};
     if (!GetEnvironmentVariableA("TOVAK_SCREENSHOT_DIR", directory, MAX_PATH)) return;
+    SetForegroundWindow(window);
     Sleep(500);  // let the window finish painting
     RECT rect;
     GetWindowRect(window, &rect);
