@@ -11,10 +11,10 @@ const char16_t* const kHelpTexts[CommandCount] = {
 };
 
 HandlerState::HandlerState() {
-    captions_.append(std::u16string(kCaptions[CopyNames]));
-    captions_.append(std::u16string(kCaptions[CopyPaths]));
-    helpTexts_.append(std::u16string(kHelpTexts[CopyNames]));
-    helpTexts_.append(std::u16string(kHelpTexts[CopyPaths]));
+    captions_.append(std::u16string_view(kCaptions[CopyNames]));
+    captions_.append(std::u16string_view(kCaptions[CopyPaths]));
+    helpTexts_.append(std::u16string_view(kHelpTexts[CopyNames]));
+    helpTexts_.append(std::u16string_view(kHelpTexts[CopyPaths]));
 }
 
 HandlerState::~HandlerState() {

@@ -7,14 +7,12 @@
 #include <windows.h>
 #include <shlobj.h>
 
+#include "extension/command_offset.h"
 #include "extension/wide_string_list.h"
-
-// Offset of a command from the first command identifier the shell granted.
-enum CommandOffset : UINT { CopyNames = 0, CopyPaths = 1, CommandCount = 2 };
 
 class HandlerState {
 public:
-    HandlerState();  // fills the menu text table
+    HandlerState();   // fills the menu text table
     ~HandlerState();  // clears the lists, releases the data object
     HandlerState(const HandlerState&) = delete;
     HandlerState& operator=(const HandlerState&) = delete;

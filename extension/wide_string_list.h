@@ -1,22 +1,28 @@
-// An ordered list of wide strings that owns copies of what is appended. An append that
-// cannot allocate is dropped without report; nothing here throws.
+// An ordered list of wide strings that owns copies of what is appended. The items share
+// one buffer, each followed by a terminator, so a list of many paths costs a handful of
+// allocations. An append that cannot allocate is dropped without report; nothing here
+// throws.
 #pragma once
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 #include <vector>
 
 class WideStringList {
 public:
     // Appends a copy; a null string is stored as an empty one.
     void append(const char16_t* text, std::size_t length) noexcept;
-    void append(const std::u16string& text) noexcept { append(text.data(), text.size()); }
+    void append(std::u16string_view text) noexcept { append(text.data(), text.size()); }
     void clear() noexcept;
+    void swap(WideStringList& other) noexcept;
 
-    int count() const noexcept { return static_cast<int>(items_.size()); }
-    bool empty() const noexcept { return items_.empty(); }
-    const std::u16string& operator[](int index) const { return items_[static_cast<std::size_t>(index)]; }
+    int count() const noexcept { return static_cast<int>(starts_.size()); }
+    bool empty() const noexcept { return starts_.empty(); }
+    // The item, whose data() is followed by a terminator.
+    std::u16string_view operator[](int index) const;
 
 private:
-    std::vector<std::u16string> items_;
+    std::u16string chars_;             // every item, each followed by a terminator
+    std::vector<std::size_t> starts_;  // where each item begins in chars_
 };

@@ -2,5 +2,6 @@
 # Runs one Windows program in the project's Wine prefix (the CTest emulator).
 # TOVAK_CODEPAGE=932 runs it with the Japanese ANSI code page.
 . "$(dirname "$0")/wine-env.sh"
-if [ "${TOVAK_CODEPAGE:-}" = 932 ]; then export LC_ALL=ja_JP.UTF-8; else export LC_ALL=C.UTF-8; fi
-exec wine "$@"
+locale=C.UTF-8
+if [ "${TOVAK_CODEPAGE:-}" = 932 ]; then locale=ja_JP.UTF-8; fi
+exec env LC_ALL="$locale" wine "$@"

@@ -27,6 +27,13 @@ up() {
     # Start the desktop process once, so later programs attach to a live desktop.
     setsid -w wine cmd /c exit </dev/null >/dev/null 2>&1
     [ -d "$WINEPREFIX/drive_c/windows/system32" ] || { echo "Wine prefix was not created" >&2; return 1; }
+    # The programs that test the menu on older Windows versions run as those versions.
+    local version
+    for version in nt40 win98 win2k; do
+        wine reg add "HKCU\\Software\\Wine\\AppDefaults\\menu_${version}_test.exe" \
+            /v Version /d "$version" /f >/dev/null 2>&1 ||
+            { echo "could not set the Windows version of menu_${version}_test.exe" >&2; return 1; }
+    done
     echo "wine prefix ready: $WINEPREFIX on display $DISPLAY"
 }
 

@@ -18,8 +18,8 @@ bool convert(const char* from, const char* to, const char* in, std::size_t inLen
     std::size_t left = inLength;
     char* target = out;
     std::size_t room = outLength;
-    const bool ok = iconv(cd, &source, &left, &target, &room) != static_cast<std::size_t>(-1) &&
-                    left == 0;
+    const bool ok =
+        iconv(cd, &source, &left, &target, &room) != static_cast<std::size_t>(-1) && left == 0;
     iconv_close(cd);
     outLength -= room;
     return ok;
@@ -102,7 +102,8 @@ bool EmulatedCodePage::fromWide(const char16_t* text, std::size_t length, std::s
         }
         if (c >= 0xD800 && c <= 0xDFFF) {
             // A surrogate pair is one character the code pages cannot represent.
-            if (c <= 0xDBFF && i + 1 < length && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) ++i;
+            if (c <= 0xDBFF && i + 1 < length && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF)
+                ++i;
             out.push_back('?');
             continue;
         }

@@ -6,7 +6,9 @@
 
 TEST(EmulatedCodePage, StepsOverDoubleByteCharactersIn932Only) {
     const EmulatedCodePage cp932(932), cp1252(1252);
-    const char text[] = "\x95\x5c" "a";  // U+8868 then 'a'; 0x5C is a trail byte in 932
+    const char text[] =
+        "\x95\x5c"
+        "a";  // U+8868 then 'a'; 0x5C is a trail byte in 932
     EXPECT_EQ(text + 2, cp932.next(text));
     EXPECT_EQ(text + 1, cp1252.next(text));
     EXPECT_EQ(text + 3, cp932.next(text + 3)) << "CharNextA stays put at the terminator";

@@ -1,0 +1,46 @@
+// Global memory blocks: an owned block (freed unless handed over) and a lock scope.
+#pragma once
+
+#include <windows.h>
+
+#include <cstddef>
+
+// Owns a moveable global block until release() hands it to someone else.
+class GlobalMemory {
+public:
+    explicit GlobalMemory(std::size_t size) : handle_(GlobalAlloc(GMEM_MOVEABLE, size)) {}
+    ~GlobalMemory() {
+        if (handle_) GlobalFree(handle_);
+    }
+    GlobalMemory(const GlobalMemory&) = delete;
+    GlobalMemory& operator=(const GlobalMemory&) = delete;
+
+    HGLOBAL get() const { return handle_; }
+    HGLOBAL release() {
+        HGLOBAL handle = handle_;
+        handle_ = nullptr;
+        return handle;
+    }
+
+private:
+    HGLOBAL handle_;
+};
+
+// GlobalLock for the life of a scope; data() is null when the lock failed.
+class GlobalLockScope {
+public:
+    explicit GlobalLockScope(HGLOBAL handle)
+        : handle_(handle), data_(handle ? GlobalLock(handle) : nullptr) {}
+    ~GlobalLockScope() {
+        if (data_) GlobalUnlock(handle_);
+    }
+    GlobalLockScope(const GlobalLockScope&) = delete;
+    GlobalLockScope& operator=(const GlobalLockScope&) = delete;
+
+    void* data() const { return data_; }
+    std::size_t size() const { return data_ ? GlobalSize(handle_) : 0; }
+
+private:
+    HGLOBAL handle_;
+    void* data_;
+};

@@ -1,0 +1,22 @@
+// Reads the shell's drop list (a DROPFILES block, the CF_HDROP format) in one pass,
+// never past the end of the block, in its wide form or its ANSI form.
+#pragma once
+
+#include <cstddef>
+
+#include "common/code_page.h"
+#include "extension/wide_string_list.h"
+
+enum class DropListStatus {
+    Complete,   // every item read; the list may still hold none
+    BadHeader,  // the block is too small for its header, or the offset points outside it
+    Truncated,  // an item runs to the end of the block without its terminator
+};
+
+// Appends the complete items of `size` bytes of a DROPFILES block to `items`, in the
+// block's order. ANSI paths are converted with `codePage`.
+DropListStatus parseDropList(const unsigned char* block, std::size_t size, const CodePage& codePage,
+                             WideStringList& items) noexcept;
+
+// Size of the DROPFILES header: pFiles, pt.x, pt.y, fNC, fWide.
+constexpr std::size_t kDropFilesHeaderSize = 20;

@@ -1,0 +1,85 @@
+// IContextMenu::QueryContextMenu and GetCommandString: the two commands in the menu and
+// their status-bar help texts.
+#include <cstring>
+
+#include "common/code_page.h"
+#include "extension/handler_state.h"
+#include "extension/windows_version.h"
+
+namespace {
+
+// Flags that ask for the default verb only, or for no verbs, unless verbs or the
+// explorer tree are asked for as well.
+constexpr UINT kRestrictingFlags = 0x000F;
+constexpr UINT kVerbFlags = CMF_VERBSONLY | CMF_EXPLORE;
+
+std::string toAnsi(std::u16string_view text) {
+    std::string ansi;
+    if (!ansiCodePage().fromWide(text.data(), text.size(), ansi)) ansi.clear();
+    return ansi;
+}
+
+// Copies at most `room` - 1 bytes of whole characters and a terminator.
+void copyAnsi(const std::string& text, char* target, UINT room) {
+    const CodePage& codePage = ansiCodePage();
+    const char* p = text.c_str();
+    while (*p != '\0') {
+        const char* next = codePage.next(p);
+        if (static_cast<std::size_t>(next - text.c_str()) > room - 1) break;
+        p = next;
+    }
+    const std::size_t length = static_cast<std::size_t>(p - text.c_str());
+    std::memcpy(target, text.data(), length);
+    target[length] = '\0';
+}
+
+// Copies at most `room` - 1 UTF-16 units, never half of a surrogate pair, and a terminator.
+void copyWide(std::u16string_view text, wchar_t* target, UINT room) {
+    std::size_t length = text.size() < room - 1 ? text.size() : room - 1;
+    if (length > 0 && length < text.size() && text[length - 1] >= 0xD800 &&
+        text[length - 1] <= 0xDBFF) {
+        --length;
+    }
+    std::memcpy(target, text.data(), length * sizeof(wchar_t));
+    target[length] = L'\0';
+}
+
+}  // namespace
+
+HRESULT HandlerState::queryContextMenu(HMENU menu, UINT indexMenu, UINT idCmdFirst, UINT,
+                                       UINT flags) {
+    if ((flags & kRestrictingFlags) != 0 && (flags & kVerbFlags) == 0) {
+        return MAKE_HRESULT(SEVERITY_SUCCESS, 0, 0);
+    }
+    const bool plainText = isWindowsNT4();
+    const UINT itemFlags = MF_BYPOSITION | (plainText ? MF_STRING : MF_OWNERDRAW);
+    firstCommandId_ = idCmdFirst;
+    for (UINT offset = CopyNames; offset < CommandCount; ++offset) {
+        if (plainText) {
+            const bool present = static_cast<int>(offset) < captions_.count();
+            const std::string caption = present ? toAnsi(captions_[offset]) : std::string();
+            InsertMenuA(menu, indexMenu + offset, itemFlags, idCmdFirst + offset,
+                        present ? caption.c_str() : nullptr);
+        } else {
+            // An owner-drawn item's data is only carried, never read: it holds the offset.
+            InsertMenuA(menu, indexMenu + offset, itemFlags, idCmdFirst + offset,
+                        reinterpret_cast<LPCSTR>(static_cast<UINT_PTR>(offset)));
+        }
+    }
+    const UINT lastUsed = idCmdFirst + 1;
+    return MAKE_HRESULT(SEVERITY_SUCCESS, 0, static_cast<USHORT>(lastUsed - idCmdFirst + 1));
+}
+
+HRESULT HandlerState::getCommandString(UINT_PTR idCmd, UINT flags, char* name, UINT cchMax) {
+    if (idCmd >= CommandCount || static_cast<int>(idCmd) >= helpTexts_.count() || !name ||
+        cchMax == 0) {
+        return S_OK;
+    }
+    const std::u16string_view help = helpTexts_[static_cast<int>(idCmd)];
+    if (flags == GCS_HELPTEXTA) {
+        copyAnsi(toAnsi(help), name, cchMax);
+    } else if (flags == GCS_HELPTEXTW) {
+        copyWide(help, reinterpret_cast<wchar_t*>(name), cchMax);
+    }
+    return S_OK;
+}

@@ -1,0 +1,147 @@
+// Taking the selection from the shell's data object.
+#include <windows.h>
+#include <shlobj.h>
+
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "extension/handler_state.h"
+#include "tests/common/drop_block.h"
+#include "tests/common/fake_data_object.h"
+#include "tests/common/shell_selection.h"
+
+namespace {
+
+std::vector<std::u16string> selectionOf(const HandlerState& state) {
+    std::vector<std::u16string> items;
+    for (int i = 0; i < state.selection().count(); ++i) {
+        items.emplace_back(state.selection()[i]);
+    }
+    return items;
+}
+
+std::u16string u16(const std::wstring& text) { return std::u16string(text.begin(), text.end()); }
+
+const std::vector<std::u16string> kThree = {u"C:\\x\\a.txt", u"C:\\x\\b.txt", u"D:\\work\\src"};
+
+TEST(SelectionCapture, TakesEveryPathInOrderAndHoldsTheDataObject) {
+    FakeDataObject data(drop_block::wide(kThree));
+    {
+        HandlerState state;
+        const HRESULT hr = state.initialize(&data);
+        EXPECT_EQ(S_OK, hr) << std::hex << hr;
+        EXPECT_EQ(kThree, selectionOf(state));
+        EXPECT_EQ(1, data.references()) << "the handler keeps one reference";
+        EXPECT_EQ(1, data.getDataCalls());
+    }
+    EXPECT_EQ(0, data.references()) << "destruction gives the reference back once";
+}
+
+TEST(SelectionCapture, ASecondInitializeReplacesTheSelectionAndTheDataObject) {
+    FakeDataObject first(drop_block::wide(kThree));
+    FakeDataObject second(drop_block::ansi({"E:\\one", "E:\\two"}));
+    HandlerState state;
+    ASSERT_EQ(S_OK, state.initialize(&first));
+    const HRESULT hr = state.initialize(&second);
+    EXPECT_EQ(S_OK, hr) << std::hex << hr;
+    EXPECT_EQ((std::vector<std::u16string>{u"E:\\one", u"E:\\two"}), selectionOf(state));
+    EXPECT_EQ(0, first.references());
+    EXPECT_EQ(1, second.references());
+}
+
+TEST(SelectionCapture, FailuresKeepThePreviousSelection) {
+    FakeDataObject good(drop_block::wide(kThree));
+    FakeDataObject noDrop(DV_E_FORMATETC);
+    FakeDataObject empty(drop_block::wide({}));
+    drop_block::Bytes outside = drop_block::ansi({"C:\\a"});
+    drop_block::putUint32(outside, 0, 4096);
+    FakeDataObject badOffset(outside);
+    HandlerState state;
+    ASSERT_EQ(S_OK, state.initialize(&good));
+    for (FakeDataObject* data : {&noDrop, &empty, &badOffset}) {
+        const HRESULT hr = state.initialize(data);
+        EXPECT_EQ(E_INVALIDARG, hr) << std::hex << hr;
+        EXPECT_EQ(kThree, selectionOf(state));
+        EXPECT_EQ(1, data->references()) << "the failed call's data object is still held";
+        EXPECT_EQ(state.dataObject(), data);
+    }
+    EXPECT_EQ(0, good.references());
+    EXPECT_EQ(0, noDrop.references());
+    EXPECT_EQ(0, empty.references());
+}
+
+TEST(SelectionCapture, AListThatBreaksOffKeepsTheItemsBeforeTheBreak) {
+    drop_block::Bytes broken = drop_block::ansi({"C:\\a", "C:\\b"}, false);
+    broken.insert(broken.end(), {'C', ':', '\\', 'c'});
+    FakeDataObject good(drop_block::wide(kThree));
+    FakeDataObject data(broken);
+    HandlerState state;
+    ASSERT_EQ(S_OK, state.initialize(&good));
+    const HRESULT hr = state.initialize(&data);
+    EXPECT_EQ(E_INVALIDARG, hr) << std::hex << hr;
+    EXPECT_EQ((std::vector<std::u16string>{u"C:\\a", u"C:\\b"}), selectionOf(state));
+}
+
+TEST(SelectionCapture, ANullDataObjectLeavesNoneHeld) {
+    FakeDataObject data(drop_block::wide(kThree));
+    {
+        HandlerState state;
+        ASSERT_EQ(S_OK, state.initialize(&data));
+        const HRESULT hr = state.initialize(nullptr);
+        EXPECT_EQ(E_INVALIDARG, hr) << std::hex << hr;
+        EXPECT_EQ(nullptr, state.dataObject());
+        EXPECT_EQ(0, data.references());
+        EXPECT_EQ(kThree, selectionOf(state));
+    }
+    EXPECT_EQ(0, data.references()) << "nothing is released twice";
+}
+
+class ShellSelection : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr)));
+        folder_ = makeTempFolder(L"tovak_sel");
+        ASSERT_FALSE(folder_.empty());
+    }
+    void TearDown() override {
+        removeTree(folder_);
+        CoUninitialize();
+    }
+    std::wstring folder_;
+};
+
+TEST_F(ShellSelection, TakesTheTruePathsOfRealFiles) {
+    // A Japanese name, a name outside both code pages, a folder.
+    const std::vector<std::wstring> names = {L"報告書.txt", L"caf\u00e9\u0175.txt", L"src"};
+    ASSERT_TRUE(createFile(folder_ + L"\\" + names[0]));
+    ASSERT_TRUE(createFile(folder_ + L"\\" + names[1]));
+    ASSERT_TRUE(createFolders(folder_ + L"\\" + names[2]));
+    HRESULT hr = S_OK;
+    IDataObject* data = shellDataObject(folder_, names, &hr);
+    ASSERT_NE(nullptr, data) << std::hex << hr;
+    HandlerState state;
+    hr = state.initialize(data);
+    EXPECT_EQ(S_OK, hr) << std::hex << hr;
+    std::vector<std::u16string> expected;
+    for (const auto& name : names) expected.push_back(u16(folder_ + L"\\" + name));
+    EXPECT_EQ(expected, selectionOf(state));
+    data->Release();
+}
+
+// Wine's shell parses no path past MAX_PATH, so the shell's own data object cannot name
+// one there; the wide drop list it would carry names a real file of that length instead.
+TEST_F(ShellSelection, TakesAPathLongerThanMaxPathWhole) {
+    const std::wstring path = folder_ + L"\\" + std::wstring(240, L'長') + L"_long.txt";
+    ASSERT_TRUE(createFile(path));
+    FakeDataObject data(drop_block::wide({u16(path)}));
+    HandlerState state;
+    const HRESULT hr = state.initialize(&data);
+    EXPECT_EQ(S_OK, hr) << std::hex << hr;
+    ASSERT_EQ(1, state.selection().count());
+    EXPECT_EQ(u16(path), state.selection()[0]);
+    EXPECT_GT(state.selection()[0].size(), static_cast<std::size_t>(MAX_PATH));
+}
+
+}  // namespace

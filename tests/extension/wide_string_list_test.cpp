@@ -1,0 +1,40 @@
+// The list that holds captions, help texts, icon paths and the selection.
+#include "extension/wide_string_list.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(WideStringList, KeepsOrderedCopiesEachFollowedByATerminator) {
+    WideStringList list;
+    std::u16string source = u"C:\\a";
+    list.append(source);
+    source[0] = u'X';  // the list holds its own copy
+    list.append(nullptr, 5);
+    list.append(u"", 0);
+    for (int i = 0; i < 1000; ++i) list.append(u"D:\\b");
+    ASSERT_EQ(1003, list.count());
+    EXPECT_EQ(u"C:\\a", list[0]);
+    EXPECT_EQ(u"", list[1]) << "a null string is stored empty";
+    EXPECT_EQ(u"", list[2]);
+    EXPECT_EQ(u"D:\\b", list[1002]);
+    for (int i : {0, 1, 2, 1002}) EXPECT_EQ(u'\0', list[i].data()[list[i].size()]);
+}
+
+TEST(WideStringList, ClearAndSwapMoveWholeLists) {
+    WideStringList a, b;
+    a.append(u"one");
+    a.append(u"two");
+    b.append(u"three");
+    a.swap(b);
+    ASSERT_EQ(1, a.count());
+    EXPECT_EQ(u"three", a[0]);
+    ASSERT_EQ(2, b.count());
+    EXPECT_EQ(u"two", b[1]);
+    b.clear();
+    EXPECT_TRUE(b.empty());
+    b.append(u"again");
+    EXPECT_EQ(u"again", b[0]);
+}
+
+}  // namespace
