@@ -58,7 +58,7 @@ std::wstring messageBoxText(HWND box) {
     return longest;
 }
 
-std::vector<DWORD> childProcesses(DWORD parentId) {
+std::vector<DWORD> childProcesses(DWORD parentId, const FILETIME& notBefore, const char* exeName) {
     std::vector<DWORD> children;
     HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
     if (snapshot == INVALID_HANDLE_VALUE) return children;
@@ -66,10 +66,34 @@ std::vector<DWORD> childProcesses(DWORD parentId) {
     entry.dwSize = sizeof(entry);
     for (BOOL more = Process32First(snapshot, &entry); more;
          more = Process32Next(snapshot, &entry)) {
-        if (entry.th32ParentProcessID == parentId) children.push_back(entry.th32ProcessID);
+        if (entry.th32ParentProcessID != parentId || lstrcmpiA(entry.szExeFile, exeName) != 0) {
+            continue;
+        }
+        HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, entry.th32ProcessID);
+        if (!process) continue;
+        FILETIME created, exited, kernel, user;
+        if (GetProcessTimes(process, &created, &exited, &kernel, &user) &&
+            CompareFileTime(&created, &notBefore) >= 0) {
+            children.push_back(entry.th32ProcessID);
+        }
+        CloseHandle(process);
     }
     CloseHandle(snapshot);
     return children;
+}
+
+std::string processName(DWORD processId) {
+    std::string name = "<gone>";
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) return name;
+    PROCESSENTRY32 entry = {};
+    entry.dwSize = sizeof(entry);
+    for (BOOL more = Process32First(snapshot, &entry); more;
+         more = Process32Next(snapshot, &entry)) {
+        if (entry.th32ProcessID == processId) name = entry.szExeFile;
+    }
+    CloseHandle(snapshot);
+    return name;
 }
 
 RunningSetup::RunningSetup(const std::string& program, const std::string& currentDirectory) {
@@ -79,7 +103,10 @@ RunningSetup::RunningSetup(const std::string& program, const std::string& curren
     if (!CreateProcessA(program.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
                         currentDirectory.c_str(), &startup, &process_)) {
         process_ = PROCESS_INFORMATION{};
+        return;
     }
+    FILETIME exited, kernel, user;
+    GetProcessTimes(process_.hProcess, &startTime_, &exited, &kernel, &user);
 }
 
 RunningSetup::~RunningSetup() {
@@ -148,8 +175,12 @@ bool RunningSetup::waitForExit(DWORD milliseconds, DWORD* exitCode) {
     return true;
 }
 
+std::vector<DWORD> RunningSetup::children() const {
+    return childProcesses(processId(), startTime_, "regsvr32.exe");
+}
+
 void RunningSetup::endChildren() {
-    for (DWORD child : childProcesses(processId())) {
+    for (DWORD child : children()) {
         HANDLE handle = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, child);
         if (!handle) continue;
         TerminateProcess(handle, 1);

@@ -27,8 +27,13 @@ bool waitFor(Condition condition, DWORD milliseconds = 15000) {
     }
 }
 
-// Ids of processes whose parent is `parentId`.
-std::vector<DWORD> childProcesses(DWORD parentId);
+// Ids of running processes named `exeName` whose parent is `parentId` and that started
+// no earlier than `notBefore`: process ids are reused, so a parent id alone may name a
+// stranger. (Wine may start explorer.exe on behalf of a program; it is not counted.)
+std::vector<DWORD> childProcesses(DWORD parentId, const FILETIME& notBefore, const char* exeName);
+
+// The executable name of a running process, for messages.
+std::string processName(DWORD processId);
 
 // One TovakSetup.exe process, started in a given current directory.
 class RunningSetup {
@@ -59,10 +64,13 @@ public:
     // Waits for the process to end; true and its exit code when it did.
     bool waitForExit(DWORD milliseconds, DWORD* exitCode = nullptr);
 
-    // The child processes this setup tool started that are still running, ended.
+    // The regsvr32 processes this setup tool started that still run.
+    std::vector<DWORD> children() const;
+    // Ends them.
     void endChildren();
 
 private:
     PROCESS_INFORMATION process_{};
+    FILETIME startTime_{};
     HWND dialog_ = nullptr;
 };

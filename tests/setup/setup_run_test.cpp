@@ -289,7 +289,9 @@ TEST_F(SetupRun, AnsweringNoStartsNothing) {
     setup.click(kUninstall);
     expectQuestion(setup, IDNO);
     EXPECT_EQ(nullptr, setup.waitForNewWindow(1500)) << "nothing follows No";
-    EXPECT_TRUE(childProcesses(setup.processId()).empty());
+    for (DWORD child : setup.children()) {
+        ADD_FAILURE() << "a child process was started: " << processName(child);
+    }
     EXPECT_TRUE(IsWindowEnabled(setup.dialog()));
     exitSetup(setup);
 }
