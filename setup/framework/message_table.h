@@ -1,22 +1,11 @@
-// A dialog's message table: the messages it handles itself, consulted in order. An
-// entry for WM_COMMAND names the notification code and the control id as well; any
-// other entry matches on the message alone.
+// A dialog's message table: the messages it handles itself, consulted in order.
 #pragma once
 
 #include <windows.h>
 
 #include <cstddef>
 
-class Dialog;
-
-struct MessageEntry {
-    using Handler = LRESULT (Dialog::*)(WPARAM wParam, LPARAM lParam);
-
-    UINT message;
-    UINT notifyCode;
-    UINT controlId;
-    Handler handler;
-};
+#include "setup/framework/message_entry.h"
 
 class MessageTable {
 public:
@@ -43,9 +32,3 @@ private:
     const MessageEntry* entries_;
     std::size_t count_;
 };
-
-// A handler of a class derived from Dialog, as a message table holds it.
-template <class Derived>
-constexpr MessageEntry::Handler messageHandler(LRESULT (Derived::*handler)(WPARAM, LPARAM)) {
-    return static_cast<MessageEntry::Handler>(handler);
-}
