@@ -7,7 +7,7 @@ cd "$(dirname "$0")/.."
 tools/install-deps.sh
 . tools/wine-env.sh
 tools/wine-session.sh up
-trap 'tools/wine-session.sh down' EXIT
+trap 'status=$?; "$TOVAK_ROOT/tools/wine-session.sh" down; exit $status' EXIT
 tools/build.sh >"$TOVAK_BUILD/build.log" 2>&1 || { tail -40 "$TOVAK_BUILD/build.log"; exit 1; }
 echo "built: $(ls dist/x86 dist/x64 | tr '\n' ' ')"
 for arch in x86 x64; do

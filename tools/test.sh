@@ -6,7 +6,7 @@ cd "$(dirname "$0")/.."
 tools/install-deps.sh
 . tools/wine-env.sh
 tools/wine-session.sh up
-trap 'tools/wine-session.sh down' EXIT
+trap 'status=$?; "$TOVAK_ROOT/tools/wine-session.sh" down; exit $status' EXIT
 tools/build.sh
 cd "$TOVAK_BUILD"
 ctest -j "$(nproc)" --output-on-failure --no-label-summary
