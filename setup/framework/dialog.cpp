@@ -54,10 +54,13 @@ const MessageTable& Dialog::messageTable() const {
 bool Dialog::dispatch(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
     const MessageEntry* entry = messageTable().find(message, wParam);
     if (!entry) return false;
+    // A handler may run a modal loop that dispatches other messages meanwhile; each
+    // message keeps its own request for default processing.
+    const bool outer = defaultProcessing_;
     defaultProcessing_ = false;
     result = (this->*(entry->handler))(wParam, lParam);
     const bool handled = !defaultProcessing_;
-    defaultProcessing_ = false;
+    defaultProcessing_ = outer;
     return handled;
 }
 
