@@ -28,3 +28,4 @@ function(tovak_add_native_test name)
 endfunction()
 
 add_subdirectory(tests/native)
+add_subdirectory(bench/native)

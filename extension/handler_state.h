@@ -39,6 +39,8 @@ public:
 
 private:
     void drawItem(const DRAWITEMSTRUCT& item);
+    // Fills the empty IconPathList with the icon file beside the module (twice).
+    void fillIconPaths();
 
     WideStringList captions_;
     WideStringList helpTexts_;

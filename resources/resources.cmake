@@ -1,8 +1,39 @@
 # Resources of both deliverables and the data files shipped beside them.
 set(TOVAK_DLL_RC ${CMAKE_SOURCE_DIR}/resources/tovak.rc)
+set(TOVAK_GENERATED_DIR ${CMAKE_BINARY_DIR}/generated)
+set(TOVAK_ICON ${CMAKE_SOURCE_DIR}/resources/tovak.ico)
+
+# HALVINTLib from one IDL file: the C++ declaration of IGotoList, its GUIDs, and the
+# compiled type library of this architecture (embedded as TYPELIB 1). stdole2.tlb,
+# which the library imports, comes from Wine.
+if(TOVAK_ARCH STREQUAL "x64")
+    set(TOVAK_WIDL_ARCH --win64)
+    set(TOVAK_STDOLE_DIR /usr/lib/x86_64-linux-gnu/wine/x86_64-windows)
+else()
+    set(TOVAK_WIDL_ARCH --win32)
+    set(TOVAK_STDOLE_DIR /usr/lib/i386-linux-gnu/wine/i386-windows)
+endif()
+set(TOVAK_TYPELIB ${TOVAK_GENERATED_DIR}/halvint.tlb)
+set(TOVAK_IDL_OUTPUTS
+    ${TOVAK_GENERATED_DIR}/halvint.h ${TOVAK_GENERATED_DIR}/halvint_i.c ${TOVAK_TYPELIB})
+add_custom_command(
+    OUTPUT ${TOVAK_IDL_OUTPUTS}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${TOVAK_GENERATED_DIR}
+    COMMAND ${TOVAK_WIDL} ${TOVAK_WIDL_ARCH} -I /usr/include/wine/wine/windows
+            -L ${TOVAK_STDOLE_DIR}
+            -h -H ${TOVAK_GENERATED_DIR}/halvint.h
+            -u -U ${TOVAK_GENERATED_DIR}/halvint_i.c
+            -t -T ${TOVAK_TYPELIB}
+            ${CMAKE_SOURCE_DIR}/resources/halvint.idl
+    DEPENDS ${CMAKE_SOURCE_DIR}/resources/halvint.idl
+    COMMENT "Compiling HALVINTLib")
+target_sources(tovak_core PRIVATE ${TOVAK_GENERATED_DIR}/halvint_i.c)
 
 # Files the resource scripts pull in, generated or copied into the build tree.
-add_custom_target(tovak_resources)
+add_custom_target(tovak_resources DEPENDS ${TOVAK_IDL_OUTPUTS})
+add_dependencies(tovak_core tovak_resources)
+set_source_files_properties(${TOVAK_DLL_RC} PROPERTIES
+    OBJECT_DEPENDS "${TOVAK_TYPELIB};${TOVAK_ICON};${CMAKE_SOURCE_DIR}/resources/resource_ids.h")
 
 # The setup tool's resources, and the help page shipped beside it.
 set(TOVAK_SETUP_RC ${CMAKE_SOURCE_DIR}/resources/setup.rc)

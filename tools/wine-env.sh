@@ -6,7 +6,7 @@ export TOVAK_BUILD="${TOVAK_BUILD:-$TOVAK_ROOT/build}"
 export WINEPREFIX="${TOVAK_WINEPREFIX:-$TOVAK_BUILD/wine}"
 export WINEARCH=win64
 export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d;winedbg.exe=d"
 export DISPLAY="${TOVAK_DISPLAY:-:97}"
 export TMPDIR="$TOVAK_BUILD/tmp"
 export LOCPATH="$TOVAK_BUILD/locale"

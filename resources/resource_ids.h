@@ -1,0 +1,4 @@
+// Resource identifiers of tovak.dll.
+#pragma once
+
+#define IDI_ICON_CLIP 201

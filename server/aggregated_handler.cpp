@@ -1,0 +1,42 @@
+#include "server/aggregated_handler.h"
+
+#include <new>
+
+#include "server/server_module.h"
+
+HRESULT AggregatedHandler::Create(IUnknown* outer, REFIID iid, void** out) {
+    if (!out) return E_POINTER;
+    *out = nullptr;
+    auto* aggregated = new (std::nothrow) AggregatedHandler(outer);
+    if (!aggregated) return E_OUTOFMEMORY;
+    serverModule().Lock();
+    const HRESULT hr = aggregated->QueryInterface(iid, out);
+    if (hr != S_OK) {
+        if (*out) static_cast<IUnknown*>(*out)->Release();
+        *out = nullptr;
+        serverModule().Unlock();
+        delete aggregated;
+    }
+    return hr;
+}
+
+STDMETHODIMP AggregatedHandler::QueryInterface(REFIID iid, void** out) {
+    if (IsEqualIID(iid, IID_IUnknown)) {
+        if (!out) return E_POINTER;
+        *out = static_cast<IUnknown*>(this);
+        ++references_;
+        return S_OK;
+    }
+    return handler_.lookup(iid, out);
+}
+
+STDMETHODIMP_(ULONG) AggregatedHandler::AddRef() { return static_cast<ULONG>(++references_); }
+
+STDMETHODIMP_(ULONG) AggregatedHandler::Release() {
+    const LONG remaining = --references_;
+    if (remaining == 0) {
+        serverModule().Unlock();
+        delete this;
+    }
+    return static_cast<ULONG>(remaining);
+}

@@ -1,0 +1,39 @@
+// One counted reference to a COM interface, given back when replaced or destroyed.
+#pragma once
+
+#include <unknwn.h>
+
+template <class Interface>
+class ComRef {
+public:
+    ComRef() = default;
+    ~ComRef() { reset(); }
+    ComRef(const ComRef&) = delete;
+    ComRef& operator=(const ComRef&) = delete;
+
+    // Takes a new reference to `pointer` (which may be null) and drops the old one.
+    void assign(Interface* pointer) {
+        if (pointer) pointer->AddRef();
+        Interface* old = pointer_;
+        pointer_ = pointer;
+        if (old) old->Release();
+    }
+    void reset() { assign(nullptr); }
+    // Takes over a reference the caller already holds.
+    void attach(Interface* pointer) {
+        Interface* old = pointer_;
+        pointer_ = pointer;
+        if (old) old->Release();
+    }
+    Interface** receive() {
+        reset();
+        return &pointer_;
+    }
+
+    Interface* get() const { return pointer_; }
+    Interface* operator->() const { return pointer_; }
+    explicit operator bool() const { return pointer_ != nullptr; }
+
+private:
+    Interface* pointer_ = nullptr;
+};

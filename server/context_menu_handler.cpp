@@ -1,0 +1,134 @@
+#include "server/context_menu_handler.h"
+
+#include <new>
+
+#include "server/server_module.h"
+#include "server/type_info_cache.h"
+
+namespace {
+
+// Searched in this order; IID_IUnknown is answered by the first row.
+const InterfaceTableRow* interfaceTable(std::size_t* rowCount) {
+    static const InterfaceTableRow rows[] = {
+        {&IID_IGotoList, interfaceOffset<ContextMenuHandler, IGotoList>()},
+        {&IID_IShellExtInit, interfaceOffset<ContextMenuHandler, IShellExtInit>()},
+        {&IID_IContextMenu, interfaceOffset<ContextMenuHandler, IContextMenu3>()},
+        {&IID_IContextMenu2, interfaceOffset<ContextMenuHandler, IContextMenu3>()},
+        {&IID_IContextMenu3, interfaceOffset<ContextMenuHandler, IContextMenu3>()},
+        {&IID_IObjectWithSite, interfaceOffset<ContextMenuHandler, IObjectWithSite>()},
+    };
+    *rowCount = sizeof(rows) / sizeof(rows[0]);
+    return rows;
+}
+
+}  // namespace
+
+ContextMenuHandler::ContextMenuHandler(IUnknown* outer) : outer_(outer) {}
+
+HRESULT ContextMenuHandler::Create(REFIID iid, void** out) {
+    if (!out) return E_POINTER;
+    *out = nullptr;
+    auto* handler = new (std::nothrow) ContextMenuHandler(nullptr);
+    if (!handler) return E_OUTOFMEMORY;
+    serverModule().Lock();
+    const HRESULT hr = handler->QueryInterface(iid, out);
+    if (hr != S_OK) {
+        if (*out) static_cast<IUnknown*>(*out)->Release();
+        *out = nullptr;
+        // Never counted: undo the creation directly.
+        serverModule().Unlock();
+        delete handler;
+    }
+    return hr;
+}
+
+HRESULT ContextMenuHandler::lookup(REFIID iid, void** out) {
+    std::size_t rowCount = 0;
+    const InterfaceTableRow* rows = interfaceTable(&rowCount);
+    return lookupInterface(this, rows, rowCount, iid, out);
+}
+
+STDMETHODIMP ContextMenuHandler::QueryInterface(REFIID iid, void** out) {
+    if (!outer_) return lookup(iid, out);
+    const HRESULT hr = outer_->QueryInterface(iid, out);
+    if (FAILED(hr) && outer_ != identity()) return lookup(iid, out);
+    return hr;
+}
+
+STDMETHODIMP_(ULONG) ContextMenuHandler::AddRef() {
+    if (outer_) return outer_->AddRef();
+    return static_cast<ULONG>(++references_);
+}
+
+STDMETHODIMP_(ULONG) ContextMenuHandler::Release() {
+    if (outer_) return outer_->Release();
+    const LONG remaining = --references_;
+    if (remaining == 0) {
+        serverModule().Unlock();
+        delete this;
+    }
+    return static_cast<ULONG>(remaining);
+}
+
+STDMETHODIMP ContextMenuHandler::SetSite(IUnknown* site) {
+    site_.assign(site);
+    return S_OK;
+}
+
+STDMETHODIMP ContextMenuHandler::GetSite(REFIID iid, void** out) {
+    if (!out) return E_POINTER;
+    if (!site_) {
+        *out = nullptr;
+        return E_FAIL;
+    }
+    return site_->QueryInterface(iid, out);
+}
+
+STDMETHODIMP ContextMenuHandler::Initialize(PCIDLIST_ABSOLUTE, IDataObject* dataObject, HKEY) {
+    return state_.initialize(dataObject);
+}
+
+STDMETHODIMP ContextMenuHandler::QueryContextMenu(HMENU menu, UINT indexMenu, UINT idCmdFirst,
+                                                  UINT idCmdLast, UINT flags) {
+    return state_.queryContextMenu(menu, indexMenu, idCmdFirst, idCmdLast, flags);
+}
+
+STDMETHODIMP ContextMenuHandler::InvokeCommand(CMINVOKECOMMANDINFO* info) {
+    return state_.invokeCommand(info);
+}
+
+STDMETHODIMP ContextMenuHandler::GetCommandString(UINT_PTR idCmd, UINT flags, UINT*, CHAR* name,
+                                                  UINT cchMax) {
+    return state_.getCommandString(idCmd, flags, name, cchMax);
+}
+
+STDMETHODIMP ContextMenuHandler::HandleMenuMsg(UINT message, WPARAM wParam, LPARAM lParam) {
+    return HandleMenuMsg2(message, wParam, lParam, nullptr);
+}
+
+STDMETHODIMP ContextMenuHandler::HandleMenuMsg2(UINT message, WPARAM wParam, LPARAM lParam,
+                                                LRESULT* result) {
+    return state_.handleMenuMsg2(message, wParam, lParam, result);
+}
+
+STDMETHODIMP ContextMenuHandler::GetTypeInfoCount(UINT* count) {
+    if (!count) return E_POINTER;
+    *count = 1;
+    return S_OK;
+}
+
+STDMETHODIMP ContextMenuHandler::GetTypeInfo(UINT, LCID lcid, ITypeInfo** out) {
+    return gotoListTypeInfo().GetTypeInfo(lcid, out);
+}
+
+STDMETHODIMP ContextMenuHandler::GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID lcid,
+                                               DISPID* ids) {
+    return gotoListTypeInfo().GetIDsOfNames(names, count, lcid, ids);
+}
+
+STDMETHODIMP ContextMenuHandler::Invoke(DISPID member, REFIID, LCID lcid, WORD flags,
+                                        DISPPARAMS* params, VARIANT* result, EXCEPINFO* exception,
+                                        UINT* argumentError) {
+    return gotoListTypeInfo().Invoke(static_cast<IGotoList*>(this), member, lcid, flags, params,
+                                     result, exception, argumentError);
+}

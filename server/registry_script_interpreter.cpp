@@ -1,0 +1,601 @@
+#include "server/registry_script_interpreter.h"
+
+#include <cstring>
+#include <new>
+#include <string>
+
+#include "server/unsigned_from_text.h"
+
+namespace {
+
+struct RootKeyName {
+    const char* name;
+    RegistryKey key;
+};
+
+// Tried in this order.
+constexpr RootKeyName kRootKeys[] = {
+    {"HKCR", kClassesRoot},
+    {"HKCU", kCurrentUser},
+    {"HKLM", kLocalMachine},
+    {"HKU", kUsers},
+    {"HKPD", kPerformanceData},
+    {"HKDD", kDynData},
+    {"HKCC", kCurrentConfig},
+    {"HKEY_CLASSES_ROOT", kClassesRoot},
+    {"HKEY_CURRENT_USER", kCurrentUser},
+    {"HKEY_LOCAL_MACHINE", kLocalMachine},
+    {"HKEY_USERS", kUsers},
+    {"HKEY_PERFORMANCE_DATA", kPerformanceData},
+    {"HKEY_DYN_DATA", kDynData},
+    {"HKEY_CURRENT_CONFIG", kCurrentConfig},
+};
+
+// Keys that ForceRemove and Delete never remove when registering.
+constexpr const char* kProtectedKeyNames[] = {"CLSID", "TYPELIB"};
+
+enum class ValueType { kString, kDword, kBinary };
+
+struct ValueTypeName {
+    const char* name;
+    ValueType type;
+};
+
+constexpr ValueTypeName kValueTypes[] = {
+    {"S", ValueType::kString},
+    {"D", ValueType::kDword},
+    {"B", ValueType::kBinary},
+};
+
+bool isWhitespace(char c) { return c == '\t' || c == '\n' || c == '\r' || c == ' '; }
+
+unsigned char hexDigit(char c) {
+    if (c >= '0' && c <= '9') return static_cast<unsigned char>(c - '0');
+    if (c >= 'A' && c <= 'F') return static_cast<unsigned char>(c - 'A' + 10);
+    if (c >= 'a' && c <= 'f') return static_cast<unsigned char>(c - 'a' + 10);
+    return 0;
+}
+
+// The expansion output: task memory that doubles when full.
+class ExpansionBuffer {
+public:
+    ExpansionBuffer(TaskMemory& memory) : memory_(memory) {}
+    ~ExpansionBuffer() {
+        if (data_) memory_.release(data_);
+    }
+    ExpansionBuffer(const ExpansionBuffer&) = delete;
+    ExpansionBuffer& operator=(const ExpansionBuffer&) = delete;
+
+    bool reserve(std::size_t capacity) {
+        data_ = static_cast<char*>(memory_.allocate(capacity));
+        capacity_ = data_ ? capacity : 0;
+        return data_ != nullptr;
+    }
+
+    bool append(const char* bytes, std::size_t length) {
+        while (capacity_ - used_ < length) {
+            if (capacity_ > static_cast<std::size_t>(-1) / 2) return false;
+            void* grown = memory_.reallocate(data_, capacity_ * 2);
+            if (!grown) return false;
+            data_ = static_cast<char*>(grown);
+            capacity_ *= 2;
+        }
+        std::memcpy(data_ + used_, bytes, length);
+        used_ += length;
+        return true;
+    }
+
+    char* take() {
+        char* data = data_;
+        data_ = nullptr;
+        return data;
+    }
+
+private:
+    TaskMemory& memory_;
+    char* data_ = nullptr;
+    std::size_t capacity_ = 0;
+    std::size_t used_ = 0;
+};
+
+}  // namespace
+
+// The block's current key: closed when replaced and when the block walk ends.
+class RegistryScriptInterpreter::OpenKey {
+public:
+    explicit OpenKey(RegistryAccess& registry) : registry_(registry) {}
+    ~OpenKey() { close(); }
+    OpenKey(const OpenKey&) = delete;
+    OpenKey& operator=(const OpenKey&) = delete;
+
+    RegistryKey get() const { return key_; }
+
+    long close() {
+        if (!open_) return registry_status::kSuccess;
+        open_ = false;
+        return registry_.closeKey(key_);
+    }
+
+    // Holds `key` and closes the one held before; the result of that close.
+    long replace(RegistryKey key) {
+        const long closed = close();
+        key_ = key;
+        open_ = true;
+        return closed;
+    }
+
+private:
+    RegistryAccess& registry_;
+    RegistryKey key_ = kNoRegistryKey;
+    bool open_ = false;
+};
+
+RegistryScriptInterpreter::RegistryScriptInterpreter(RegistryAccess& registry,
+                                                     const CodePage& codePage, TaskMemory& memory)
+    : registry_(registry), codePage_(codePage), memory_(memory), substitutions_(memory, codePage) {}
+
+RegistryScriptInterpreter::~RegistryScriptInterpreter() { releaseText(); }
+
+void RegistryScriptInterpreter::releaseText() {
+    if (text_) memory_.release(text_);
+    text_ = nullptr;
+    position_ = nullptr;
+}
+
+HRESULT RegistryScriptInterpreter::expand(const char* text) {
+    const std::size_t length = std::strlen(text);
+    if (length > static_cast<std::size_t>(-1) / 4) return E_OUTOFMEMORY;
+    ExpansionBuffer output(memory_);
+    if (!output.reserve(length < 1 ? 2 : length * 2)) return E_OUTOFMEMORY;
+
+    const char* p = text;
+    while (*p) {
+        if (*p != '%') {
+            const char* next = codePage_.next(p);
+            if (!output.append(p, static_cast<std::size_t>(next - p))) return E_OUTOFMEMORY;
+            p = next;
+            continue;
+        }
+        if (p[1] == '%') {
+            if (!output.append("%", 1)) return E_OUTOFMEMORY;
+            p += 2;
+            continue;
+        }
+        const char* nameStart = p + 1;
+        const char* end = nameStart;
+        while (*end && *end != '%') end = codePage_.next(end);
+        if (!*end) return DISP_E_EXCEPTION;
+        const auto nameLength = static_cast<std::size_t>(end - nameStart);
+        if (nameLength > kMaxVariableName) return E_FAIL;
+        char name[kMaxVariableName + 1];
+        std::memcpy(name, nameStart, nameLength);
+        name[nameLength] = '\0';
+        const char16_t* value = substitutions_.find(name);
+        if (!value) return DISP_E_EXCEPTION;
+        try {
+            std::string ansi;
+            if (!codePage_.fromWide(std::u16string(value), ansi)) return E_OUTOFMEMORY;
+            if (!output.append(ansi.data(), ansi.size())) return E_OUTOFMEMORY;
+        } catch (const std::bad_alloc&) {
+            return E_OUTOFMEMORY;
+        }
+        p = end + 1;
+    }
+    if (!output.append("", 1)) return E_OUTOFMEMORY;
+    releaseText();
+    text_ = output.take();
+    position_ = text_;
+    return S_OK;
+}
+
+void RegistryScriptInterpreter::skipWhitespace() {
+    while (isWhitespace(*position_)) position_ = codePage_.next(position_);
+}
+
+HRESULT RegistryScriptInterpreter::readToken(char* buffer, std::size_t size) {
+    buffer[0] = '\0';
+    skipWhitespace();
+    if (!*position_) return DISP_E_EXCEPTION;
+    std::size_t used = 0;
+    if (*position_ == '\'') {
+        ++position_;
+        for (;;) {
+            if (!*position_) {
+                buffer[0] = '\0';
+                return DISP_E_EXCEPTION;
+            }
+            if (*position_ == '\'') {
+                if (position_[1] != '\'') {
+                    ++position_;
+                    break;
+                }
+                ++position_;  // a doubled quote stands for the one that follows
+            }
+            const char* next = codePage_.next(position_);
+            const auto length = static_cast<std::size_t>(next - position_);
+            if (used + 2 >= kTokenSize || used + length + 1 > size) {
+                buffer[0] = '\0';
+                return DISP_E_EXCEPTION;
+            }
+            std::memcpy(buffer + used, position_, length);
+            used += length;
+            position_ = next;
+        }
+    } else {
+        while (*position_ && !isWhitespace(*position_)) {
+            const char* next = codePage_.next(position_);
+            const auto length = static_cast<std::size_t>(next - position_);
+            if (used + length + 1 > size) {
+                buffer[0] = '\0';
+                return DISP_E_EXCEPTION;
+            }
+            std::memcpy(buffer + used, position_, length);
+            used += length;
+            position_ = next;
+        }
+    }
+    buffer[used] = '\0';
+    return S_OK;
+}
+
+HRESULT RegistryScriptInterpreter::skipValueClause() {
+    if (token_[0] != '=') return S_OK;
+    HRESULT hr = readToken();             // type
+    if (SUCCEEDED(hr)) hr = readToken();  // value
+    if (SUCCEEDED(hr)) hr = readToken();
+    return hr;
+}
+
+bool RegistryScriptInterpreter::isKeyword(const char* keyword) const {
+    return codePage_.compareNoCase(token_, keyword) == 0;
+}
+
+bool RegistryScriptInterpreter::isProtected(const char* name) const {
+    for (const char* protectedName : kProtectedKeyNames) {
+        if (codePage_.compareNoCase(name, protectedName) == 0) return true;
+    }
+    return false;
+}
+
+// A key item names exactly one existing or new level: no backslash (a trail byte 0x5C
+// is none), and not empty, which would name the parent itself.
+bool RegistryScriptInterpreter::isUsableKeyName(const char* name) const {
+    if (!*name) return false;
+    for (const char* p = name; *p; p = codePage_.next(p)) {
+        if (*p == '\\') return false;
+    }
+    return true;
+}
+
+HRESULT RegistryScriptInterpreter::writeValue(RegistryKey key, const char* name) {
+    HRESULT hr = readToken();
+    if (FAILED(hr)) return hr;
+    const ValueTypeName* type = nullptr;
+    for (const ValueTypeName& candidate : kValueTypes) {
+        if (isKeyword(candidate.name)) type = &candidate;
+    }
+    if (!type) return DISP_E_EXCEPTION;
+    hr = readToken();
+    if (FAILED(hr)) return hr;
+
+    switch (type->type) {
+        case ValueType::kString:
+            registry_.setValue(key, name, registry_type::kString,
+                               reinterpret_cast<const unsigned char*>(token_),
+                               static_cast<std::uint32_t>(std::strlen(token_) + 1));
+            break;
+        case ValueType::kDword: {
+            std::uint32_t number = 0;
+            try {
+                std::u16string wide;
+                if (!codePage_.toWide(std::string(token_), wide)) return E_OUTOFMEMORY;
+                // A text that is no unsigned 32-bit number is refused, not written as 0.
+                if (FAILED(unsignedFromText(wide.c_str(), &number))) return DISP_E_EXCEPTION;
+            } catch (const std::bad_alloc&) {
+                return E_OUTOFMEMORY;
+            }
+            unsigned char data[sizeof number];
+            std::memcpy(data, &number, sizeof number);
+            registry_.setValue(key, name, registry_type::kDword, data, sizeof data);
+            break;
+        }
+        case ValueType::kBinary: {
+            const std::size_t length = std::strlen(token_);
+            if (length % 2 != 0) return E_FAIL;
+            unsigned char data[kTokenSize / 2];
+            for (std::size_t i = 0; i < length / 2; ++i) {
+                data[i] = static_cast<unsigned char>(hexDigit(token_[2 * i]) << 4 |
+                                                     hexDigit(token_[2 * i + 1]));
+            }
+            registry_.setValue(key, name, registry_type::kBinary, data,
+                               static_cast<std::uint32_t>(length / 2));
+            break;
+        }
+    }
+    return readToken();
+}
+
+long RegistryScriptInterpreter::deleteTree(RegistryKey parent, const char* name) {
+    RegistryKey key = kNoRegistryKey;
+    const long opened = registry_.openKey(parent, name, registry_access::kReadWrite, &key);
+    if (opened != registry_status::kSuccess) return opened;
+    OpenKey holder(registry_);
+    holder.replace(key);
+    char subKey[kSubKeyNameSize];
+    while (registry_.enumKey(key, 0, subKey, sizeof subKey) == registry_status::kSuccess) {
+        const long deleted = deleteTree(key, subKey);
+        if (deleted != registry_status::kSuccess) return deleted;
+    }
+    holder.close();
+    return registry_.deleteKey(parent, name);
+}
+
+bool RegistryScriptInterpreter::hasSubKeys(RegistryKey key) {
+    std::uint32_t subKeys = 0, values = 0;
+    return registry_.queryInfo(key, &subKeys, &values) == registry_status::kSuccess && subKeys > 0;
+}
+
+bool RegistryScriptInterpreter::hasNamedValues(RegistryKey key) {
+    std::uint32_t subKeys = 0, values = 0;
+    if (registry_.queryInfo(key, &subKeys, &values) != registry_status::kSuccess) return false;
+    if (values >= 2) return true;
+    if (values == 0) return false;
+    char name[kTokenSize];
+    name[0] = '\0';
+    // A value that cannot be read is taken for a named one: the key's block is then
+    // walked before the key goes.
+    if (registry_.enumValue(key, 0, name, sizeof name) != registry_status::kSuccess) return true;
+    return name[0] != '\0';
+}
+
+HRESULT RegistryScriptInterpreter::walkRegister(RegistryKey parent, int depth) {
+    if (depth > kMaxBlockDepth) return DISP_E_EXCEPTION;
+    OpenKey current(registry_);
+    HRESULT hr = readToken();
+    if (FAILED(hr)) return hr;
+    while (token_[0] != '}') {
+        // A block right after a Delete or value item belongs to no key of its own.
+        bool itemHasKey = true;
+        const bool isDelete = isKeyword("Delete");
+        if (isDelete || isKeyword("ForceRemove")) {
+            hr = readToken();
+            if (FAILED(hr)) return hr;
+            if (!isUsableKeyName(token_)) return DISP_E_EXCEPTION;
+            if (!isProtected(token_)) deleteTree(parent, token_);
+            if (isDelete) {
+                itemHasKey = false;
+                hr = readToken();
+                if (SUCCEEDED(hr)) hr = skipValueClause();
+                if (FAILED(hr)) return hr;
+            }
+        }
+        if (!isDelete) {
+            if (isKeyword("NoRemove")) {
+                hr = readToken();
+                if (FAILED(hr)) return hr;
+            }
+            if (isKeyword("Val")) {
+                itemHasKey = false;
+                hr = readToken(valueName_, kValueNameSize);
+                if (SUCCEEDED(hr)) hr = readToken();
+                if (FAILED(hr)) return hr;
+                if (token_[0] != '=') return DISP_E_EXCEPTION;
+                hr = writeValue(parent, valueName_);
+                if (FAILED(hr)) return hr;
+            } else {
+                if (!isUsableKeyName(token_)) return DISP_E_EXCEPTION;
+                RegistryKey key = kNoRegistryKey;
+                bool created = false;
+                if (registry_.openKey(parent, token_, registry_access::kAllAccess, &key) !=
+                        registry_status::kSuccess &&
+                    registry_.openKey(parent, token_, registry_access::kRead, &key) !=
+                        registry_status::kSuccess) {
+                    if (registry_.createKey(parent, token_, registry_access::kAllAccess, &key) !=
+                        registry_status::kSuccess) {
+                        return DISP_E_EXCEPTION;
+                    }
+                    created = true;
+                }
+                if (current.replace(key) != registry_status::kSuccess && created) {
+                    return DISP_E_EXCEPTION;
+                }
+                hr = readToken();
+                if (FAILED(hr)) return hr;
+                if (token_[0] == '=') {
+                    hr = writeValue(current.get(), nullptr);
+                    if (FAILED(hr)) return hr;
+                }
+            }
+        }
+        if (std::strcmp(token_, "{") == 0) {
+            if (!itemHasKey) return DISP_E_EXCEPTION;
+            hr = walkRegister(current.get(), depth + 1);
+            if (SUCCEEDED(hr)) hr = readToken();
+            if (FAILED(hr)) return hr;
+        }
+    }
+    return S_OK;
+}
+
+HRESULT RegistryScriptInterpreter::walkUnregister(RegistryKey parent, int depth) {
+    if (depth > kMaxBlockDepth) return DISP_E_EXCEPTION;
+    // Skip mode: on once a key cannot be opened, until this level has read one block.
+    bool skip = false;
+    bool removal = true;
+    OpenKey current(registry_);
+    char keyName[kKeyNameSize];
+    HRESULT hr = readToken();
+    if (FAILED(hr)) return hr;
+    while (token_[0] != '}') {
+        if (isKeyword("ForceRemove") || isKeyword("Delete")) {
+            hr = readToken();
+            if (FAILED(hr)) return hr;
+        }
+        if (isKeyword("NoRemove")) {
+            removal = false;
+            hr = readToken();
+            if (FAILED(hr)) return hr;
+        }
+        if (isKeyword("Val")) {
+            hr = readToken(valueName_, kValueNameSize);
+            if (SUCCEEDED(hr)) hr = readToken();
+            if (FAILED(hr)) return hr;
+            if (token_[0] != '=') return DISP_E_EXCEPTION;
+            if (!skip) registry_.deleteValue(parent, valueName_);
+            hr = skipValueClause();
+            if (FAILED(hr)) return hr;
+            continue;
+        }
+
+        // A key item. Its name is kept whole for the deletion or refused, never cut.
+        if (!isUsableKeyName(token_)) return DISP_E_EXCEPTION;
+        const std::size_t nameLength = std::strlen(token_);
+        if (nameLength >= kKeyNameSize) return DISP_E_EXCEPTION;
+        std::memcpy(keyName, token_, nameLength + 1);
+        if (!skip) {
+            current.close();
+            RegistryKey key = kNoRegistryKey;
+            if (registry_.openKey(parent, keyName, registry_access::kRead, &key) ==
+                registry_status::kSuccess) {
+                current.replace(key);
+            } else {
+                skip = true;
+            }
+        }
+
+        // Straight to the deletion when the key is open, empty of subkeys and of named
+        // values; otherwise its clause and block are read first.
+        const bool straight = !skip && !hasSubKeys(current.get()) && !hasNamedValues(current.get());
+        bool blockWalked = false;
+        if (!straight) {
+            hr = readToken();
+            if (SUCCEEDED(hr)) hr = skipValueClause();
+            if (FAILED(hr)) return hr;
+            if (token_[0] == '{') {
+                hr = skip ? skipBlock() : walkUnregister(current.get(), depth + 1);
+                if (FAILED(hr)) return hr;
+                blockWalked = true;
+                if (skip) {
+                    skip = false;
+                    hr = readToken();
+                    if (SUCCEEDED(hr)) hr = skipValueClause();
+                    if (FAILED(hr)) return hr;
+                    continue;
+                }
+            }
+            if (skip) continue;
+            if (hasSubKeys(current.get())) {
+                // The key stays with what is left in it. Only a walked block leaves its
+                // closing brace as the current token; otherwise the token read above
+                // already is the next item.
+                if (blockWalked) {
+                    hr = readToken();
+                    if (FAILED(hr)) return hr;
+                }
+                continue;
+            }
+        }
+
+        if (current.close() != registry_status::kSuccess) return DISP_E_EXCEPTION;
+        if (removal) registry_.deleteKey(parent, keyName);
+        if (straight || blockWalked) {
+            hr = readToken();
+            if (SUCCEEDED(hr)) hr = skipValueClause();
+            if (FAILED(hr)) return hr;
+        }
+        if (straight && token_[0] == '{') {
+            // The block of a key that is gone already: read over, nothing changed.
+            hr = skipBlock();
+            if (SUCCEEDED(hr)) hr = readToken();
+            if (SUCCEEDED(hr)) hr = skipValueClause();
+            if (FAILED(hr)) return hr;
+        }
+    }
+    return S_OK;
+}
+
+// Reads a block in skip mode, as the unregister walk reads it while skip mode is on, up
+// to its closing brace, changing nothing. Nested blocks are counted rather than
+// recursed into, so no nesting depth of the text can exhaust the stack.
+HRESULT RegistryScriptInterpreter::skipBlock() {
+    std::size_t level = 1;
+    HRESULT hr = readToken();
+    while (SUCCEEDED(hr)) {
+        if (token_[0] == '}') {
+            if (--level == 0) return S_OK;
+            // The end of a nested block: on with the item after it.
+            hr = readToken();
+            if (SUCCEEDED(hr)) hr = skipValueClause();
+            continue;
+        }
+        if (isKeyword("ForceRemove") || isKeyword("Delete")) {
+            hr = readToken();
+            if (FAILED(hr)) return hr;
+        }
+        if (isKeyword("NoRemove")) {
+            hr = readToken();
+            if (FAILED(hr)) return hr;
+        }
+        if (isKeyword("Val")) {
+            hr = readToken(valueName_, kValueNameSize);
+            if (SUCCEEDED(hr)) hr = readToken();
+            if (FAILED(hr)) return hr;
+            if (token_[0] != '=') return DISP_E_EXCEPTION;
+            hr = skipValueClause();
+            continue;
+        }
+        if (!isUsableKeyName(token_) || std::strlen(token_) >= kKeyNameSize) {
+            return DISP_E_EXCEPTION;
+        }
+        hr = readToken();
+        if (SUCCEEDED(hr)) hr = skipValueClause();
+        if (SUCCEEDED(hr) && token_[0] == '{') {
+            ++level;
+            hr = readToken();
+        }
+    }
+    return hr;
+}
+
+HRESULT RegistryScriptInterpreter::applyText(const char* text, bool registering) {
+    if (!text) return E_POINTER;
+    HRESULT hr = expand(text);
+    if (FAILED(hr)) return hr;
+    while (*position_) {
+        hr = readToken();
+        if (FAILED(hr)) break;
+        const RootKeyName* root = nullptr;
+        for (const RootKeyName& candidate : kRootKeys) {
+            if (isKeyword(candidate.name)) {
+                root = &candidate;
+                break;
+            }
+        }
+        if (!root) {
+            hr = DISP_E_EXCEPTION;
+            break;
+        }
+        hr = readToken();
+        if (FAILED(hr)) break;
+        if (token_[0] != '{') {
+            hr = DISP_E_EXCEPTION;
+            break;
+        }
+        if (registering) {
+            const char* blockStart = position_;
+            hr = walkRegister(root->key, 1);
+            if (FAILED(hr)) {
+                // Undo what this root block made, as far as unregistering reaches.
+                position_ = blockStart;
+                walkUnregister(root->key, 1);
+                break;
+            }
+        } else {
+            hr = walkUnregister(root->key, 1);
+            if (FAILED(hr)) break;
+        }
+        skipWhitespace();
+    }
+    releaseText();
+    return hr;
+}

@@ -1,0 +1,80 @@
+// Applies a registry script: expands its %NAME% variables, then walks its root blocks
+// in register mode (open or create keys, write values; a failed root block is walked
+// again in unregister mode) or in unregister mode (delete what the script names, as far
+// as its keywords allow). Text is narrow, in the code page given, and stepped one
+// character at a time so a double-byte character is never split.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "common/code_page.h"
+#include "common/hresult.h"
+#include "server/registry_access.h"
+#include "server/substitution_table.h"
+#include "server/task_memory.h"
+
+class RegistryScriptInterpreter {
+public:
+    // Token buffers, in bytes including the terminator.
+    static constexpr std::size_t kTokenSize = 4096;
+    static constexpr std::size_t kValueNameSize = 260;
+    static constexpr std::size_t kKeyNameSize = 260;
+    static constexpr std::size_t kSubKeyNameSize = 256;
+    // The longest variable name between the % signs, in bytes.
+    static constexpr std::size_t kMaxVariableName = 31;
+    // Blocks walked with keys open nest at most this deep (the registry's own depth
+    // limit); blocks read in skip mode may nest deeper.
+    static constexpr int kMaxBlockDepth = 512;
+
+    RegistryScriptInterpreter(RegistryAccess& registry, const CodePage& codePage,
+                              TaskMemory& memory);
+    ~RegistryScriptInterpreter();
+    RegistryScriptInterpreter(const RegistryScriptInterpreter&) = delete;
+    RegistryScriptInterpreter& operator=(const RegistryScriptInterpreter&) = delete;
+
+    // The variables that expansion inserts.
+    SubstitutionTable& substitutions() { return substitutions_; }
+
+    // Applies the NUL-terminated script `text`.
+    HRESULT applyText(const char* text, bool registering);
+
+#ifdef _WIN32
+    // Applies the script held as resource (resourceType, resourceId) in the module file
+    // `moduleFile`, loaded as a data file. Defined in registration_resource.cpp.
+    HRESULT applyResource(const char16_t* moduleFile, std::uint16_t resourceId,
+                          const char16_t* resourceType, bool registering);
+#endif
+
+private:
+    class OpenKey;
+
+    HRESULT expand(const char* text);
+    void releaseText();
+
+    void skipWhitespace();
+    HRESULT readToken(char* buffer, std::size_t size);
+    HRESULT readToken() { return readToken(token_, kTokenSize); }
+    HRESULT skipValueClause();
+    HRESULT writeValue(RegistryKey key, const char* name);
+
+    HRESULT walkRegister(RegistryKey parent, int depth);
+    HRESULT walkUnregister(RegistryKey parent, int depth);
+    HRESULT skipBlock();
+    long deleteTree(RegistryKey parent, const char* name);
+
+    bool hasSubKeys(RegistryKey key);
+    bool hasNamedValues(RegistryKey key);
+    bool isKeyword(const char* keyword) const;
+    bool isProtected(const char* name) const;
+    bool isUsableKeyName(const char* name) const;
+
+    RegistryAccess& registry_;
+    const CodePage& codePage_;
+    TaskMemory& memory_;
+    SubstitutionTable substitutions_;
+    char* text_ = nullptr;            // the expanded script
+    const char* position_ = nullptr;  // the read position in text_
+    char token_[kTokenSize] = {};     // the current token
+    char valueName_[kValueNameSize] = {};
+};

@@ -1,0 +1,414 @@
+// Owner-drawn menu items: measuring, and drawing into a memory device context checked
+// pixel by pixel (selected, grayed, focus-only, foreign controls), the icon file beside
+// the module, and the release of every handle a drawing obtains.
+#include <windows.h>
+#include <shlwapi.h>
+
+#include <cwchar>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "extension/handler_state.h"
+#include "extension/item_layout.h"
+#include "server/server_module.h"
+#include "tests/common/module_path.h"
+
+namespace {
+
+constexpr UINT kFirstId = 100;
+constexpr COLORREF kMenuBack = RGB(0x20, 0x70, 0x30);
+constexpr COLORREF kMenuText = RGB(0x00, 0x00, 0x40);
+constexpr COLORREF kGray = RGB(0x80, 0x80, 0x80);
+constexpr COLORREF kWhite = RGB(0xFF, 0xFF, 0xFF);
+constexpr COLORREF kBoard = RGB(0xB0, 0x7A, 0x42);  // tovak.ico's board colour
+constexpr int kWidth = 160;
+constexpr int kHeight = 80;
+constexpr RECT kItem = {0, 40, 150, 60};
+
+class ModuleEnvironment : public ::testing::Environment {
+public:
+    void SetUp() override { serverModule().Init(GetModuleHandleW(nullptr), nullptr); }
+    void TearDown() override { serverModule().Term(); }
+};
+const auto* const kModule = ::testing::AddGlobalTestEnvironment(new ModuleEnvironment);
+
+// The icon file the handler looks for: this program's path ending in "ico".
+std::wstring iconBesideProgram() {
+    wchar_t self[MAX_PATH * 2] = {};
+    std::wstring program(self, GetModuleFileNameW(nullptr, self, MAX_PATH * 2));
+    return program.substr(0, program.size() - 3) + L"ico";
+}
+
+std::u16string toU16(const std::wstring& text) { return std::u16string(text.begin(), text.end()); }
+
+COLORREF sysColor(int index) { return GetSysColor(index) & 0xFFFFFF; }
+
+class OwnerDraw : public ::testing::Test {
+protected:
+    void SetUp() override {
+        menu_ = CreatePopupMenu();
+        ASSERT_NE(nullptr, menu_);
+        ASSERT_EQ(2, HRESULT_CODE(state_.queryContextMenu(menu_, 0, kFirstId, kFirstId + 50, 0)));
+        ASSERT_EQ(kFirstId, state_.firstCommandId());
+
+        BITMAPINFO info{};
+        info.bmiHeader.biSize = sizeof(info.bmiHeader);
+        info.bmiHeader.biWidth = kWidth;
+        info.bmiHeader.biHeight = -kHeight;  // top-down
+        info.bmiHeader.biPlanes = 1;
+        info.bmiHeader.biBitCount = 32;
+        info.bmiHeader.biCompression = BI_RGB;
+        dc_ = CreateCompatibleDC(nullptr);
+        ASSERT_NE(nullptr, dc_);
+        bitmap_ = CreateDIBSection(dc_, &info, DIB_RGB_COLORS, reinterpret_cast<void**>(&bits_),
+                                   nullptr, 0);
+        ASSERT_NE(nullptr, bitmap_);
+        oldBitmap_ = SelectObject(dc_, bitmap_);
+        // Plain pixels only, so shadows and text can be told apart exactly.
+        font_ = CreateFontW(-13, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                            OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, NONANTIALIASED_QUALITY,
+                            DEFAULT_PITCH, L"Tahoma");
+        ASSERT_NE(nullptr, font_);
+        oldFont_ = SelectObject(dc_, font_);
+        resetLook();
+        for (int i = 0; i < kWidth * kHeight; ++i) bits_[i] = 0x00C0C0C0;
+    }
+
+    void TearDown() override {
+        if (dc_) {
+            SelectObject(dc_, oldFont_);
+            SelectObject(dc_, oldBitmap_);
+            DeleteDC(dc_);
+        }
+        if (font_) DeleteObject(font_);
+        if (bitmap_) DeleteObject(bitmap_);
+        if (menu_) DestroyMenu(menu_);
+    }
+
+    // The look a menu prepares before asking for an item.
+    void resetLook() {
+        SetBkColor(dc_, kMenuBack);
+        SetTextColor(dc_, kMenuText);
+        SetBkMode(dc_, OPAQUE);
+    }
+
+    HRESULT draw(UINT itemId, UINT action, UINT state, UINT controlType = ODT_MENU) {
+        DRAWITEMSTRUCT item{};
+        item.CtlType = controlType;
+        item.itemID = itemId;
+        item.itemAction = action;
+        item.itemState = state;
+        item.hwndItem = reinterpret_cast<HWND>(menu_);
+        item.hDC = dc_;
+        item.rcItem = kItem;
+        LRESULT result = 0x5A5A;
+        const HRESULT hr =
+            state_.handleMenuMsg2(WM_DRAWITEM, 0, reinterpret_cast<LPARAM>(&item), &result);
+        EXPECT_EQ(0x5A5A, result);
+        return hr;
+    }
+
+    COLORREF pixel(int x, int y) const {
+        const DWORD value = bits_[y * kWidth + x];  // 0x00RRGGBB
+        return RGB((value >> 16) & 0xFF, (value >> 8) & 0xFF, value & 0xFF);
+    }
+    std::vector<DWORD> snapshot() const {
+        return std::vector<DWORD>(bits_, bits_ + kWidth * kHeight);
+    }
+    int count(COLORREF colour, int left, int top, int right, int bottom) const {
+        int n = 0;
+        for (int y = top; y < bottom; ++y)
+            for (int x = left; x < right; ++x) n += pixel(x, y) == colour;
+        return n;
+    }
+
+    // Every white pixel of the item is the shadow of a grey one one pixel up-left, and
+    // every grey pixel whose lower-right neighbour is not grey has its white shadow there.
+    void expectShadowOfGrayText() const {
+        int shadows = 0;
+        for (int y = kItem.top + 1; y < kItem.bottom; ++y) {
+            for (int x = 23; x < kItem.right; ++x) {
+                const bool white = pixel(x, y) == kWhite;
+                const bool shadowed = pixel(x - 1, y - 1) == kGray && pixel(x, y) != kGray;
+                EXPECT_EQ(shadowed, white) << "at (" << x << ", " << y << ")";
+                shadows += white;
+                if (HasFailure()) return;
+            }
+        }
+        EXPECT_GT(shadows, 20);
+    }
+
+    HandlerState state_;
+    HMENU menu_ = nullptr;
+    HDC dc_ = nullptr;
+    HBITMAP bitmap_ = nullptr;
+    HGDIOBJ oldBitmap_ = nullptr;
+    HFONT font_ = nullptr;
+    HGDIOBJ oldFont_ = nullptr;
+    DWORD* bits_ = nullptr;
+};
+
+// Windows shows an .ico file with its own picture ("icofile", DefaultIcon "%1"); a
+// fresh Wine prefix lacks that association, so it is added for the test's duration.
+class IconFileAssociation {
+public:
+    IconFileAssociation() {
+        HKEY key = nullptr;
+        if (RegOpenKeyExW(HKEY_CLASSES_ROOT, L".ico", 0, KEY_READ, &key) == ERROR_SUCCESS) {
+            RegCloseKey(key);
+            return;
+        }
+        added_ = setDefault(L".ico", L"icofile") && setDefault(L"icofile\\DefaultIcon", L"%1");
+    }
+    ~IconFileAssociation() {
+        if (!added_) return;
+        SHDeleteKeyW(HKEY_CLASSES_ROOT, L"icofile");
+        SHDeleteKeyW(HKEY_CLASSES_ROOT, L".ico");
+    }
+    IconFileAssociation(const IconFileAssociation&) = delete;
+    IconFileAssociation& operator=(const IconFileAssociation&) = delete;
+
+private:
+    static bool setDefault(const wchar_t* path, const wchar_t* value) {
+        HKEY key = nullptr;
+        if (RegCreateKeyExW(HKEY_CLASSES_ROOT, path, 0, nullptr, 0, KEY_WRITE, nullptr, &key,
+                            nullptr) != ERROR_SUCCESS) {
+            return false;
+        }
+        const LONG status =
+            RegSetValueExW(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(value),
+                           static_cast<DWORD>((wcslen(value) + 1) * sizeof(wchar_t)));
+        RegCloseKey(key);
+        return status == ERROR_SUCCESS;
+    }
+
+    bool added_ = false;
+};
+
+// The tests that need the icon file put a copy of tovak.ico where the handler looks.
+class OwnerDrawWithIcon : public OwnerDraw {
+protected:
+    IconFileAssociation association_;
+
+    void SetUp() override {
+        OwnerDraw::SetUp();
+        ASSERT_TRUE(
+            CopyFileW(besideProgram(L"tovak.ico").c_str(), iconBesideProgram().c_str(), FALSE))
+            << "no tovak.ico beside the program, error " << GetLastError();
+    }
+    void TearDown() override {
+        DeleteFileW(iconBesideProgram().c_str());
+        OwnerDraw::TearDown();
+    }
+};
+
+TEST_F(OwnerDraw, MeasureAnswers150By20AndLeavesTheResultAlone) {
+    for (UINT id : {kFirstId, kFirstId + 1, kFirstId + 7}) {
+        for (UINT type : {UINT(ODT_MENU), UINT(ODT_LISTBOX)}) {
+            MEASUREITEMSTRUCT measure{};
+            measure.CtlType = type;
+            measure.itemID = id;
+            measure.itemWidth = 1;
+            measure.itemHeight = 2;
+            LRESULT result = 0x1234;
+            const HRESULT hr = state_.handleMenuMsg2(WM_MEASUREITEM, 0,
+                                                     reinterpret_cast<LPARAM>(&measure), &result);
+            EXPECT_EQ(S_OK, hr) << std::hex << hr;
+            EXPECT_EQ(150u, measure.itemWidth);
+            EXPECT_EQ(20u, measure.itemHeight);
+            EXPECT_EQ(0x1234, result);
+        }
+    }
+}
+
+TEST_F(OwnerDraw, OtherMessagesAndNullStructuresHaveNoEffect) {
+    LRESULT result = 0x1234;
+    for (UINT message : {UINT(WM_INITMENUPOPUP), UINT(WM_MENUCHAR), UINT(WM_MENUSELECT)}) {
+        EXPECT_EQ(S_OK, state_.handleMenuMsg2(message, 1, 0, &result));
+    }
+    EXPECT_EQ(S_OK, state_.handleMenuMsg2(WM_MEASUREITEM, 0, 0, &result));
+    EXPECT_EQ(S_OK, state_.handleMenuMsg2(WM_DRAWITEM, 0, 0, nullptr));
+    EXPECT_EQ(0x1234, result);
+    EXPECT_TRUE(state_.iconPaths().empty());
+}
+
+TEST_F(OwnerDrawWithIcon, SelectedItemOnTheHighlightColour) {
+    EXPECT_EQ(S_OK, draw(kFirstId + 1, ODA_DRAWENTIRE, ODS_SELECTED));
+    const COLORREF highlight = sysColor(COLOR_HIGHLIGHT);
+    EXPECT_EQ(highlight, pixel(0, 40));
+    EXPECT_EQ(highlight, pixel(3, 59));
+    EXPECT_EQ(highlight, pixel(149, 40));
+    EXPECT_EQ(highlight, pixel(149, 59));
+    EXPECT_GT(count(sysColor(COLOR_HIGHLIGHTTEXT), 27, 40, 150, 60), 20);
+    EXPECT_EQ(0, count(kMenuText, 0, 40, 150, 60));
+    // The icon sits in its cell at (6, 42); nothing outside the item moved.
+    EXPECT_EQ(kBoard, pixel(6 + 2, 42 + 2));
+    EXPECT_EQ(kWidth * 40, count(RGB(0xC0, 0xC0, 0xC0), 0, 0, kWidth, 40));
+    EXPECT_EQ(kWidth * 20, count(RGB(0xC0, 0xC0, 0xC0), 0, 60, kWidth, 80));
+    EXPECT_EQ(10 * 20, count(RGB(0xC0, 0xC0, 0xC0), 150, 40, 160, 60));
+}
+
+TEST_F(OwnerDrawWithIcon, NormalItemKeepsTheMenuColours) {
+    EXPECT_EQ(S_OK, draw(kFirstId, ODA_DRAWENTIRE, 0));
+    EXPECT_EQ(kMenuBack, pixel(0, 40));
+    EXPECT_EQ(kMenuBack, pixel(149, 59));
+    EXPECT_GT(count(kMenuText, 27, 40, 150, 60), 20);
+    EXPECT_EQ(0, count(kMenuText, 0, 40, 27, 60));
+    EXPECT_EQ(kBoard, pixel(6 + 2, 42 + 2));
+}
+
+TEST_F(OwnerDrawWithIcon, GrayedItemHasTheWhiteShadowDownRight) {
+    EXPECT_EQ(S_OK, draw(kFirstId, ODA_DRAWENTIRE, ODS_GRAYED));
+    EXPECT_EQ(kMenuBack, pixel(149, 59));
+    EXPECT_GT(count(kGray, 27, 40, 150, 60), 20);
+    EXPECT_EQ(0, count(kMenuText, 0, 40, 150, 60));
+    expectShadowOfGrayText();
+}
+
+TEST_F(OwnerDrawWithIcon, SelectedGrayedItemHasGrayTextAndShadowOnTheHighlight) {
+    EXPECT_EQ(S_OK, draw(kFirstId + 1, ODA_SELECT, ODS_SELECTED | ODS_GRAYED));
+    EXPECT_EQ(sysColor(COLOR_HIGHLIGHT), pixel(149, 59));
+    EXPECT_GT(count(kGray, 27, 40, 150, 60), 20);
+    expectShadowOfGrayText();
+}
+
+TEST_F(OwnerDrawWithIcon, FocusOnlyForeignControlsAndUnknownIdsChangeNoPixel) {
+    const std::vector<DWORD> before = snapshot();
+    EXPECT_EQ(S_OK, draw(kFirstId, ODA_FOCUS, ODS_SELECTED | ODS_FOCUS));
+    EXPECT_EQ(S_OK, draw(kFirstId, ODA_DRAWENTIRE, ODS_SELECTED, ODT_BUTTON));
+    EXPECT_EQ(S_OK, draw(kFirstId, ODA_DRAWENTIRE, ODS_SELECTED, ODT_LISTBOX));
+    EXPECT_EQ(S_OK, draw(kFirstId + 2, ODA_DRAWENTIRE, ODS_SELECTED));
+    EXPECT_EQ(S_OK, draw(kFirstId - 1, ODA_DRAWENTIRE, ODS_SELECTED));
+    EXPECT_TRUE(before == snapshot());
+    EXPECT_EQ(kMenuBack, GetBkColor(dc_));
+}
+
+TEST_F(OwnerDrawWithIcon, IconPathListIsFilledOnceWithTheIconBesideTheModule) {
+    EXPECT_TRUE(state_.iconPaths().empty());
+    EXPECT_EQ(S_OK, draw(kFirstId, ODA_FOCUS, 0));  // filled before the focus-only stop
+    ASSERT_EQ(2, state_.iconPaths().count());
+    const std::u16string expected = toU16(iconBesideProgram());
+    EXPECT_TRUE(expected == state_.iconPaths()[0]);
+    EXPECT_TRUE(expected == state_.iconPaths()[1]);
+    EXPECT_EQ(u"ico", state_.iconPaths()[0].substr(state_.iconPaths()[0].size() - 3));
+
+    EXPECT_EQ(S_OK, draw(kFirstId + 1, ODA_DRAWENTIRE, 0));
+    EXPECT_EQ(S_OK, draw(kFirstId, ODA_DRAWENTIRE, ODS_SELECTED));
+    ASSERT_EQ(2, state_.iconPaths().count());
+    EXPECT_TRUE(expected == state_.iconPaths()[0]);
+}
+
+// The caption of the requested item lands where the layout puts it: the same text
+// drawn by hand (wide, transparent) into the layout's text rectangle gives the same
+// pixels right of the icon column.
+TEST_F(OwnerDrawWithIcon, CaptionOfTheRequestedItemAtTheLayoutsTextRectangle) {
+    EXPECT_EQ(S_OK, draw(kFirstId + 1, ODA_DRAWENTIRE, 0));
+    const std::vector<DWORD> drawn = snapshot();
+
+    for (int i = 0; i < kWidth * kHeight; ++i) bits_[i] = drawn[i];
+    RECT textFill = {22, 40, 150, 60};
+    HBRUSH back = CreateSolidBrush(kMenuBack);
+    FillRect(dc_, &textFill, back);
+    DeleteObject(back);
+    SIZE extent{};
+    const std::wstring caption = L"フルパスをコピー";
+    GetTextExtentPoint32W(dc_, caption.c_str(), static_cast<int>(caption.size()), &extent);
+    const ItemLayout layout = computeItemLayout({0, 40, 150, 60}, {16, 16}, {extent.cx, extent.cy},
+                                                GetSystemMetrics(SM_CXFRAME));
+    RECT text = {layout.textRect.left, layout.textRect.top, layout.textRect.right,
+                 layout.textRect.bottom};
+    SetBkMode(dc_, TRANSPARENT);
+    DrawTextW(dc_, caption.c_str(), static_cast<int>(caption.size()), &text, DT_EXPANDTABS);
+    GdiFlush();
+
+    int differences = 0;
+    for (int i = 0; i < kWidth * kHeight; ++i) differences += bits_[i] != drawn[i];
+    EXPECT_EQ(0, differences);
+    EXPECT_GT(count(kMenuText, 22, 40, 150, 60), 20);
+}
+
+// Installed in a folder whose name the ANSI code page cannot spell, the icon is still
+// found: the icon path comes from the wide module path.
+TEST_F(OwnerDrawWithIcon, IconIsFoundInAFolderOutsideTheAnsiCodePage) {
+    const std::wstring folder = besideProgram(L"\uD55C\uAD6D\uC5B4 \u0E44\u0E17\u0E22");
+    const std::wstring dll = folder + L"\\tovak.dll";
+    const std::wstring icon = folder + L"\\tovak.ico";
+    ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr) ||
+                GetLastError() == ERROR_ALREADY_EXISTS);
+    ASSERT_TRUE(CopyFileW(besideProgram(L"tovak.dll").c_str(), dll.c_str(), FALSE));
+    ASSERT_TRUE(CopyFileW(besideProgram(L"tovak.ico").c_str(), icon.c_str(), FALSE));
+    HMODULE module = LoadLibraryW(dll.c_str());
+    ASSERT_NE(nullptr, module) << "LoadLibrary failed, error " << GetLastError();
+    // The handler takes its icon from this module, as it would inside the DLL.
+    serverModule().Term();
+    serverModule().Init(module, nullptr);
+
+    EXPECT_EQ(S_OK, draw(kFirstId, ODA_DRAWENTIRE, 0));
+    const bool iconDrawn = pixel(6 + 2, 42 + 2) == kBoard;
+    const std::u16string expected = toU16(folder + L"\\tovak.ico");
+    const bool pathKept = state_.iconPaths().count() == 2 && expected == state_.iconPaths()[0];
+
+    serverModule().Term();
+    serverModule().Init(GetModuleHandleW(nullptr), nullptr);
+    FreeLibrary(module);
+    DeleteFileW(dll.c_str());
+    DeleteFileW(icon.c_str());
+    RemoveDirectoryW(folder.c_str());
+    EXPECT_TRUE(iconDrawn);
+    EXPECT_TRUE(pathKept);
+}
+
+TEST_F(OwnerDraw, WithoutTheIconFileTheIconColumnStaysEmpty) {
+    DeleteFileW(iconBesideProgram().c_str());
+    EXPECT_EQ(S_OK, draw(kFirstId + 1, ODA_DRAWENTIRE, ODS_SELECTED));
+    EXPECT_EQ(2, state_.iconPaths().count());
+    const COLORREF highlight = sysColor(COLOR_HIGHLIGHT);
+    // The whole item is filled, the icon column and the frame gap hold nothing else.
+    const int textLeft = 22 + GetSystemMetrics(SM_CXFRAME) + 1;
+    EXPECT_EQ(textLeft * 20, count(highlight, 0, 40, textLeft, 60));
+    EXPECT_GT(count(sysColor(COLOR_HIGHLIGHTTEXT), textLeft, 40, 150, 60), 20);
+}
+
+// Every draw fetches the icon, its bitmaps and their copies anew; none may stay behind.
+// The process's GDI table is filled up to a small headroom first: a leak of even one
+// handle per draw exhausts it long before the loop ends (Wine's GetGuiResources
+// reports nothing, so the count below only bites on Windows).
+TEST_F(OwnerDrawWithIcon, ThousandsOfDrawsLeaveNoHandleBehind) {
+    constexpr int kHeadroom = 400;
+    constexpr int kDraws = 2000;
+    ASSERT_EQ(S_OK, draw(kFirstId, ODA_DRAWENTIRE, 0));  // the shell's own caches
+    const DWORD gdiBefore = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
+    const DWORD userBefore = GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS);
+
+    std::vector<HBITMAP> filler;
+    while (filler.size() < 200000) {
+        HBITMAP one = CreateBitmap(1, 1, 1, 1, nullptr);
+        if (!one) break;
+        filler.push_back(one);
+    }
+    for (int i = 0; i < kHeadroom && !filler.empty(); ++i) {
+        DeleteObject(filler.back());
+        filler.pop_back();
+    }
+    for (int i = 0; i < kDraws; ++i) {
+        draw(kFirstId + (i & 1), ODA_DRAWENTIRE, (i & 2) ? ODS_SELECTED : 0);
+    }
+    const bool iconStillDrawn = pixel(6 + 2, 42 + 2) == kBoard;
+    int reclaimed = 0;
+    while (reclaimed < kHeadroom) {
+        HBITMAP one = CreateBitmap(1, 1, 1, 1, nullptr);
+        if (!one) break;
+        filler.push_back(one);
+        ++reclaimed;
+    }
+    for (HBITMAP one : filler) DeleteObject(one);
+
+    EXPECT_TRUE(iconStillDrawn);
+    EXPECT_GE(reclaimed, kHeadroom - 20) << "handles lost over " << kDraws << " draws";
+    EXPECT_EQ(gdiBefore, GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS));
+    EXPECT_EQ(userBefore, GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS));
+}
+
+}  // namespace

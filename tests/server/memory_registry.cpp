@@ -1,0 +1,396 @@
+#include "tests/server/memory_registry.h"
+
+#include <cstdio>
+#include <cstring>
+#include <stdexcept>
+
+namespace {
+
+using registry_access::kCreateSubKey;
+using registry_access::kEnumerateSubKeys;
+using registry_access::kQueryValue;
+using registry_access::kRead;
+using registry_access::kSetValue;
+namespace status = registry_status;
+
+constexpr std::uint32_t kFullAccess = 0xFFFFFFFFu;
+
+struct RootName {
+    const char* name;
+    RegistryKey key;
+};
+
+constexpr RootName kRootNames[] = {
+    {"HKCR", kClassesRoot},     {"HKCU", kCurrentUser},   {"HKLM", kLocalMachine}, {"HKU", kUsers},
+    {"HKPD", kPerformanceData}, {"HKCC", kCurrentConfig}, {"HKDD", kDynData},
+};
+
+}  // namespace
+
+const char* operationName(MemoryRegistry::Operation operation) {
+    switch (operation) {
+        case MemoryRegistry::Operation::kOpen:
+            return "open";
+        case MemoryRegistry::Operation::kCreate:
+            return "create";
+        case MemoryRegistry::Operation::kClose:
+            return "close";
+        case MemoryRegistry::Operation::kSetValue:
+            return "set value";
+        case MemoryRegistry::Operation::kDeleteKey:
+            return "delete key";
+        case MemoryRegistry::Operation::kDeleteValue:
+            return "delete value";
+        case MemoryRegistry::Operation::kEnumerate:
+            return "enumerate";
+        case MemoryRegistry::Operation::kQueryInfo:
+            return "query info";
+    }
+    return "?";
+}
+
+bool MemoryRegistry::NameLess::operator()(const std::string& a, const std::string& b) const {
+    return codePage->compareNoCase(a.c_str(), b.c_str()) < 0;
+}
+
+MemoryRegistry::MemoryRegistry(const CodePage& codePage) : codePage_(codePage) {
+    for (const RootName& root : kRootNames) {
+        roots_.emplace_back(root.key, std::make_shared<Node>(root.name, &codePage_));
+    }
+}
+
+MemoryRegistry::~MemoryRegistry() = default;
+
+bool MemoryRegistry::sameName(const std::string& a, const std::string& b) const {
+    return codePage_.compareNoCase(a.c_str(), b.c_str()) == 0;
+}
+
+std::vector<std::string> MemoryRegistry::split(const std::string& path) const {
+    std::vector<std::string> parts(1);
+    for (const char* p = path.c_str(); *p;) {
+        const char* next = codePage_.next(p);
+        if (*p == '\\') {
+            parts.emplace_back();
+        } else {
+            parts.back().append(p, static_cast<std::size_t>(next - p));
+        }
+        p = next;
+    }
+    return parts;
+}
+
+std::shared_ptr<MemoryRegistry::Node> MemoryRegistry::findChild(const Node& parent,
+                                                                const std::string& name) const {
+    const auto found = parent.children.find(name);
+    return found == parent.children.end() ? nullptr : found->second;
+}
+
+std::shared_ptr<MemoryRegistry::Node> MemoryRegistry::find(const std::string& path) const {
+    const std::vector<std::string> parts = split(path);
+    std::shared_ptr<Node> node;
+    for (const auto& root : roots_) {
+        if (sameName(root.second->path, parts[0])) node = root.second;
+    }
+    for (std::size_t i = 1; node && i < parts.size(); ++i) node = findChild(*node, parts[i]);
+    return node;
+}
+
+void MemoryRegistry::addKey(const std::string& path) {
+    const std::vector<std::string> parts = split(path);
+    std::shared_ptr<Node> node = find(parts[0]);
+    if (!node) throw std::invalid_argument("no such root: " + path);
+    for (std::size_t i = 1; i < parts.size(); ++i) {
+        std::shared_ptr<Node> child = findChild(*node, parts[i]);
+        if (!child) {
+            child = std::make_shared<Node>(node->path + "\\" + parts[i], &codePage_);
+            child->parent = node;
+            node->children.emplace(parts[i], child);
+        }
+        node = child;
+    }
+}
+
+void MemoryRegistry::addValue(const std::string& path, const std::string& name, std::uint32_t type,
+                              const std::vector<unsigned char>& data) {
+    addKey(path);
+    Node& node = *find(path);
+    for (auto& value : node.values) {
+        if (sameName(value.first, name)) {
+            value.second = Value{type, data};
+            return;
+        }
+    }
+    node.values.emplace_back(name, Value{type, data});
+}
+
+void MemoryRegistry::addString(const std::string& path, const std::string& name,
+                               const std::string& text) {
+    std::vector<unsigned char> data(text.begin(), text.end());
+    data.push_back(0);
+    addValue(path, name, registry_type::kString, data);
+}
+
+bool MemoryRegistry::hasKey(const std::string& path) const { return find(path) != nullptr; }
+
+std::optional<MemoryRegistry::Value> MemoryRegistry::value(const std::string& path,
+                                                           const std::string& name) const {
+    const std::shared_ptr<Node> node = find(path);
+    if (!node) return std::nullopt;
+    for (const auto& value : node->values) {
+        if (sameName(value.first, name)) return value.second;
+    }
+    return std::nullopt;
+}
+
+std::vector<std::string> MemoryRegistry::subKeyNames(const std::string& path) const {
+    std::vector<std::string> names;
+    if (const std::shared_ptr<Node> node = find(path)) {
+        for (const auto& child : node->children) names.push_back(child.first);
+    }
+    return names;
+}
+
+void MemoryRegistry::dumpNode(const Node& node, std::string& out) const {
+    out += node.path + "\n";
+    for (const auto& value : node.values) {
+        out += node.path + " [" + value.first + "] " + std::to_string(value.second.type) + ":";
+        for (unsigned char byte : value.second.data) {
+            char hex[4];
+            std::snprintf(hex, sizeof hex, "%02X", byte);
+            out += hex;
+        }
+        out += "\n";
+    }
+    for (const auto& child : node.children) dumpNode(*child.second, out);
+}
+
+std::string MemoryRegistry::dump() const {
+    std::string out;
+    for (const auto& root : roots_) dumpNode(*root.second, out);
+    return out;
+}
+
+void MemoryRegistry::fail(Operation operation, const std::string& path, long failure) {
+    failures_.push_back(Failure{operation, path, failure});
+}
+
+void MemoryRegistry::makeReadOnly(const std::string& path) {
+    addKey(path);
+    find(path)->readOnly = true;
+}
+
+std::size_t MemoryRegistry::calls(Operation operation) const {
+    const auto found = calls_.find(operation);
+    return found == calls_.end() ? 0 : found->second;
+}
+
+long MemoryRegistry::injected(Operation operation, const std::string& path) {
+    ++calls_[operation];
+    for (const Failure& failure : failures_) {
+        if (failure.operation == operation && sameName(failure.path, path)) return failure.status;
+    }
+    return status::kSuccess;
+}
+
+MemoryRegistry::Node* MemoryRegistry::resolve(RegistryKey key, std::uint32_t* access,
+                                              long* result) {
+    for (const auto& root : roots_) {
+        if (root.first == key) {
+            *access = kFullAccess;
+            *result = status::kSuccess;
+            return root.second.get();
+        }
+    }
+    const auto found = handles_.find(static_cast<std::uintptr_t>(key));
+    if (found == handles_.end()) {
+        ++invalidHandleUses_;
+        *result = status::kInvalidHandle;
+        return nullptr;
+    }
+    if (found->second.node->deleted) {
+        *result = status::kKeyDeleted;
+        return nullptr;
+    }
+    *access = found->second.access;
+    *result = status::kSuccess;
+    return found->second.node.get();
+}
+
+std::string MemoryRegistry::childPath(const Node& parent, const char* name) const {
+    return *name ? parent.path + "\\" + name : parent.path;
+}
+
+RegistryKey MemoryRegistry::newHandle(const std::shared_ptr<Node>& node, std::uint32_t access) {
+    const std::uintptr_t value = nextHandle_;
+    nextHandle_ += 4;
+    handles_.emplace(value, Handle{node, access});
+    return static_cast<RegistryKey>(value);
+}
+
+long MemoryRegistry::openKey(RegistryKey parent, const char* name, std::uint32_t access,
+                             RegistryKey* key) {
+    if (!key || !name) return status::kInvalidParameter;
+    *key = kNoRegistryKey;
+    std::uint32_t parentAccess = 0;
+    long result = status::kSuccess;
+    Node* parentNode = resolve(parent, &parentAccess, &result);
+    if (!parentNode) return result;
+    if (const long failure = injected(Operation::kOpen, childPath(*parentNode, name))) {
+        return failure;
+    }
+    std::shared_ptr<Node> node;
+    if (*name) {
+        node = findChild(*parentNode, name);
+    } else {
+        node = find(parentNode->path);  // the key itself
+    }
+    if (!node) return status::kFileNotFound;
+    if (node->readOnly && (access & ~kRead) != 0) return status::kAccessDenied;
+    *key = newHandle(node, access);
+    return status::kSuccess;
+}
+
+long MemoryRegistry::createKey(RegistryKey parent, const char* name, std::uint32_t access,
+                               RegistryKey* key) {
+    if (!key || !name) return status::kInvalidParameter;
+    *key = kNoRegistryKey;
+    std::uint32_t parentAccess = 0;
+    long result = status::kSuccess;
+    Node* parentNode = resolve(parent, &parentAccess, &result);
+    if (!parentNode) return result;
+    if (const long failure = injected(Operation::kCreate, childPath(*parentNode, name))) {
+        return failure;
+    }
+    std::shared_ptr<Node> node = *name ? findChild(*parentNode, name) : find(parentNode->path);
+    if (!node) {
+        if (parentNode->readOnly || (parentAccess & kCreateSubKey) == 0) {
+            return status::kAccessDenied;
+        }
+        node = std::make_shared<Node>(childPath(*parentNode, name), &codePage_);
+        node->parent = find(parentNode->path);
+        parentNode->children.emplace(name, node);
+    }
+    if (node->readOnly && (access & ~kRead) != 0) return status::kAccessDenied;
+    *key = newHandle(node, access);
+    return status::kSuccess;
+}
+
+long MemoryRegistry::closeKey(RegistryKey key) {
+    for (const auto& root : roots_) {
+        if (root.first == key) return status::kSuccess;
+    }
+    const auto found = handles_.find(static_cast<std::uintptr_t>(key));
+    if (found == handles_.end()) {
+        ++invalidHandleUses_;
+        return status::kInvalidHandle;
+    }
+    const std::string path = found->second.node->path;
+    // A close made to fail still gives the handle up: nobody can retry it.
+    handles_.erase(found);
+    return injected(Operation::kClose, path);
+}
+
+long MemoryRegistry::setValue(RegistryKey key, const char* name, std::uint32_t type,
+                              const unsigned char* data, std::uint32_t size) {
+    std::uint32_t access = 0;
+    long result = status::kSuccess;
+    Node* node = resolve(key, &access, &result);
+    if (!node) return result;
+    if (const long failure = injected(Operation::kSetValue, node->path)) return failure;
+    if ((access & kSetValue) == 0 || node->readOnly) return status::kAccessDenied;
+    if (size && !data) return status::kInvalidParameter;
+    const std::string valueName = name ? name : "";
+    std::vector<unsigned char> bytes(data, data + size);
+    for (auto& value : node->values) {
+        if (sameName(value.first, valueName)) {
+            value.second = Value{type, bytes};
+            return status::kSuccess;
+        }
+    }
+    node->values.emplace_back(valueName, Value{type, bytes});
+    return status::kSuccess;
+}
+
+long MemoryRegistry::deleteKey(RegistryKey parent, const char* name) {
+    if (!name) return status::kInvalidParameter;
+    std::uint32_t access = 0;
+    long result = status::kSuccess;
+    Node* parentNode = resolve(parent, &access, &result);
+    if (!parentNode) return result;
+    if (const long failure = injected(Operation::kDeleteKey, childPath(*parentNode, name))) {
+        return failure;
+    }
+    std::shared_ptr<Node> node = *name ? findChild(*parentNode, name) : find(parentNode->path);
+    if (!node) return status::kFileNotFound;
+    if (!node->children.empty() || node->readOnly) return status::kAccessDenied;
+    // An empty name deletes the key the handle refers to; a root cannot go.
+    const std::shared_ptr<Node> owner = node->parent.lock();
+    if (!owner) return status::kAccessDenied;
+    for (auto child = owner->children.begin(); child != owner->children.end(); ++child) {
+        if (child->second == node) {
+            owner->children.erase(child);
+            break;
+        }
+    }
+    node->deleted = true;
+    return status::kSuccess;
+}
+
+long MemoryRegistry::deleteValue(RegistryKey key, const char* name) {
+    std::uint32_t access = 0;
+    long result = status::kSuccess;
+    Node* node = resolve(key, &access, &result);
+    if (!node) return result;
+    if (const long failure = injected(Operation::kDeleteValue, node->path)) return failure;
+    if ((access & kSetValue) == 0 || node->readOnly) return status::kAccessDenied;
+    const std::string valueName = name ? name : "";
+    for (auto value = node->values.begin(); value != node->values.end(); ++value) {
+        if (sameName(value->first, valueName)) {
+            node->values.erase(value);
+            return status::kSuccess;
+        }
+    }
+    return status::kFileNotFound;
+}
+
+long MemoryRegistry::enumKey(RegistryKey key, std::uint32_t index, char* name, std::uint32_t size) {
+    std::uint32_t access = 0;
+    long result = status::kSuccess;
+    Node* node = resolve(key, &access, &result);
+    if (!node) return result;
+    if (const long failure = injected(Operation::kEnumerate, node->path)) return failure;
+    if ((access & kEnumerateSubKeys) == 0) return status::kAccessDenied;
+    if (index >= node->children.size()) return status::kNoMoreItems;
+    auto child = node->children.begin();
+    std::advance(child, index);
+    if (child->first.size() + 1 > size) return status::kMoreData;
+    std::memcpy(name, child->first.c_str(), child->first.size() + 1);
+    return status::kSuccess;
+}
+
+long MemoryRegistry::enumValue(RegistryKey key, std::uint32_t index, char* name,
+                               std::uint32_t size) {
+    std::uint32_t access = 0;
+    long result = status::kSuccess;
+    Node* node = resolve(key, &access, &result);
+    if (!node) return result;
+    if (const long failure = injected(Operation::kEnumerate, node->path)) return failure;
+    if ((access & kQueryValue) == 0) return status::kAccessDenied;
+    if (index >= node->values.size()) return status::kNoMoreItems;
+    const std::string& valueName = node->values[index].first;
+    if (valueName.size() + 1 > size) return status::kMoreData;
+    std::memcpy(name, valueName.c_str(), valueName.size() + 1);
+    return status::kSuccess;
+}
+
+long MemoryRegistry::queryInfo(RegistryKey key, std::uint32_t* subKeys, std::uint32_t* values) {
+    std::uint32_t access = 0;
+    long result = status::kSuccess;
+    Node* node = resolve(key, &access, &result);
+    if (!node) return result;
+    if (const long failure = injected(Operation::kQueryInfo, node->path)) return failure;
+    if ((access & kQueryValue) == 0) return status::kAccessDenied;
+    if (subKeys) *subKeys = static_cast<std::uint32_t>(node->children.size());
+    if (values) *values = static_cast<std::uint32_t>(node->values.size());
+    return status::kSuccess;
+}

@@ -1,0 +1,130 @@
+// An in-memory registry behind the RegistryAccess seam, for tests and fuzzing. It keeps
+// the Win32 rules the registry script code meets: names compared without regard to case
+// in the code page given, an empty name meaning the key itself, access rights checked
+// per handle, no deletion of a key that has subkeys, handles to deleted keys going
+// stale. Any operation on a given key can be made to fail, and keys can be made
+// read-only. Paths are written "HKCR\A\B" with the short root names.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "common/code_page.h"
+#include "server/registry_access.h"
+
+class MemoryRegistry final : public RegistryAccess {
+public:
+    enum class Operation {
+        kOpen,
+        kCreate,
+        kClose,
+        kSetValue,
+        kDeleteKey,
+        kDeleteValue,
+        kEnumerate,
+        kQueryInfo,
+    };
+
+    struct Value {
+        std::uint32_t type;
+        std::vector<unsigned char> data;
+    };
+
+    explicit MemoryRegistry(const CodePage& codePage);
+    ~MemoryRegistry() override;
+    MemoryRegistry(const MemoryRegistry&) = delete;
+    MemoryRegistry& operator=(const MemoryRegistry&) = delete;
+
+    // Setting up and inspecting.
+    void addKey(const std::string& path);  // with its missing parents
+    void addValue(const std::string& path, const std::string& name, std::uint32_t type,
+                  const std::vector<unsigned char>& data);
+    void addString(const std::string& path, const std::string& name, const std::string& text);
+    bool hasKey(const std::string& path) const;
+    std::optional<Value> value(const std::string& path, const std::string& name) const;
+    std::vector<std::string> subKeyNames(const std::string& path) const;
+    // Every key and value beneath the roots, one line each, for before/after comparisons.
+    std::string dump() const;
+
+    // Failing on demand. For open, create and delete-key the path is that of the key
+    // opened, created or deleted; for the other operations that of the key the handle
+    // refers to.
+    void fail(Operation operation, const std::string& path,
+              long status = registry_status::kAccessDenied);
+    void clearFailures() { failures_.clear(); }
+    // A read-only key: opening it for more than reading, creating beneath it and
+    // deleting it are denied.
+    void makeReadOnly(const std::string& path);
+
+    // Handles that were opened or created and not closed yet.
+    std::size_t openHandles() const { return handles_.size(); }
+    // Calls made with a handle that was never valid or already closed.
+    std::size_t invalidHandleUses() const { return invalidHandleUses_; }
+    std::size_t calls(Operation operation) const;
+
+    // RegistryAccess.
+    long openKey(RegistryKey parent, const char* name, std::uint32_t access,
+                 RegistryKey* key) override;
+    long createKey(RegistryKey parent, const char* name, std::uint32_t access,
+                   RegistryKey* key) override;
+    long closeKey(RegistryKey key) override;
+    long setValue(RegistryKey key, const char* name, std::uint32_t type, const unsigned char* data,
+                  std::uint32_t size) override;
+    long deleteKey(RegistryKey parent, const char* name) override;
+    long deleteValue(RegistryKey key, const char* name) override;
+    long enumKey(RegistryKey key, std::uint32_t index, char* name, std::uint32_t size) override;
+    long enumValue(RegistryKey key, std::uint32_t index, char* name, std::uint32_t size) override;
+    long queryInfo(RegistryKey key, std::uint32_t* subKeys, std::uint32_t* values) override;
+
+private:
+    struct Node;
+    struct NameLess {
+        const CodePage* codePage;
+        bool operator()(const std::string& a, const std::string& b) const;
+    };
+    struct Node {
+        std::string path;
+        std::weak_ptr<Node> parent;
+        std::map<std::string, std::shared_ptr<Node>, NameLess> children;
+        std::vector<std::pair<std::string, Value>> values;
+        bool readOnly = false;
+        bool deleted = false;
+        explicit Node(std::string nodePath, const CodePage* codePage)
+            : path(std::move(nodePath)), children(NameLess{codePage}) {}
+    };
+    struct Handle {
+        std::shared_ptr<Node> node;
+        std::uint32_t access;
+    };
+    struct Failure {
+        Operation operation;
+        std::string path;
+        long status;
+    };
+
+    // The node a handle refers to, with the access it grants; null and a status when
+    // the handle is not usable.
+    Node* resolve(RegistryKey key, std::uint32_t* access, long* status);
+    long injected(Operation operation, const std::string& path);
+    std::string childPath(const Node& parent, const char* name) const;
+    RegistryKey newHandle(const std::shared_ptr<Node>& node, std::uint32_t access);
+    std::shared_ptr<Node> find(const std::string& path) const;
+    std::shared_ptr<Node> findChild(const Node& parent, const std::string& name) const;
+    std::vector<std::string> split(const std::string& path) const;
+    bool sameName(const std::string& a, const std::string& b) const;
+    void dumpNode(const Node& node, std::string& out) const;
+
+    const CodePage& codePage_;
+    std::vector<std::pair<RegistryKey, std::shared_ptr<Node>>> roots_;
+    std::map<std::uintptr_t, Handle> handles_;
+    std::uintptr_t nextHandle_ = 0x100;
+    std::vector<Failure> failures_;
+    std::size_t invalidHandleUses_ = 0;
+    std::map<Operation, std::size_t> calls_;
+};
+
+const char* operationName(MemoryRegistry::Operation operation);

@@ -1,0 +1,207 @@
+// Automation of IGotoList through the module's TypeInfoCache: the load error while
+// HALVINTLib is not registered, success right after registering it, and one load when
+// several threads ask at once.
+#include <windows.h>
+#include <oleauto.h>
+
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "halvint.h"
+#include "server/com_ref.h"
+#include "server/context_menu_handler_creator.h"
+#include "server/server_module.h"
+#include "server/type_info_cache.h"
+#include "tests/common/module_path.h"
+
+namespace {
+
+constexpr SYSKIND kSysKind = sizeof(void*) == 8 ? SYS_WIN64 : SYS_WIN32;
+constexpr DISPID kSentinelId = 0x7777;
+
+class ModuleEnvironment : public ::testing::Environment {
+public:
+    void SetUp() override {
+        serverModule().Init(GetModuleHandleW(nullptr), nullptr);
+        CoInitialize(nullptr);
+    }
+    void TearDown() override {
+        serverModule().Term();  // runs the caches' cleanup
+        CoUninitialize();
+    }
+};
+const auto* const kModule = ::testing::AddGlobalTestEnvironment(new ModuleEnvironment);
+
+HRESULT loadEmbeddedLibrary(ITypeLib** out) {
+    return LoadTypeLibEx(besideProgram(L"tovak.dll").c_str(), REGKIND_NONE, out);
+}
+
+// Registers HALVINTLib from tovak.dll for the life of a scope.
+class RegisteredLibrary {
+public:
+    RegisteredLibrary() {
+        ComRef<ITypeLib> library;
+        std::wstring path = besideProgram(L"tovak.dll");
+        hr_ = loadEmbeddedLibrary(library.receive());
+        if (SUCCEEDED(hr_)) hr_ = RegisterTypeLib(library.get(), &path[0], nullptr);
+    }
+    ~RegisteredLibrary() { UnRegisterTypeLib(LIBID_HALVINTLib, 1, 0, 0, kSysKind); }
+    RegisteredLibrary(const RegisteredLibrary&) = delete;
+    RegisteredLibrary& operator=(const RegisteredLibrary&) = delete;
+
+    HRESULT result() const { return hr_; }
+
+private:
+    HRESULT hr_ = E_FAIL;
+};
+
+TEST(GotoListAutomation, LoadErrorUntilRegisteredThenServedWithoutAnotherStep) {
+    UnRegisterTypeLib(LIBID_HALVINTLib, 1, 0, 0, kSysKind);  // left over by a broken run
+    void* out = nullptr;
+    ASSERT_EQ(S_OK, createContextMenuHandler(nullptr, IID_IGotoList, &out));
+    ComRef<IGotoList> goToList;
+    goToList.attach(static_cast<IGotoList*>(out));
+
+    ITypeInfo* info = reinterpret_cast<ITypeInfo*>(static_cast<UINT_PTR>(0xDEADBEEF));
+    HRESULT hr = goToList->GetTypeInfo(0, 0, &info);
+    EXPECT_EQ(TYPE_E_LIBNOTREGISTERED, hr) << std::hex << hr;
+    EXPECT_EQ(nullptr, info);
+    OLECHAR addRef[] = L"AddRef";
+    OLECHAR release[] = L"Release";
+    OLECHAR* names[] = {addRef, release};
+    DISPID ids[2] = {kSentinelId, kSentinelId};
+    hr = goToList->GetIDsOfNames(IID_NULL, names, 2, 0, ids);
+    EXPECT_EQ(TYPE_E_LIBNOTREGISTERED, hr) << std::hex << hr;
+    EXPECT_EQ(kSentinelId, ids[0]);
+    EXPECT_EQ(kSentinelId, ids[1]);
+    DISPPARAMS noArguments{};
+    VARIANT result;
+    VariantInit(&result);
+    hr = goToList->Invoke(0x60000001, IID_NULL, 0, DISPATCH_METHOD, &noArguments, &result, nullptr,
+                          nullptr);
+    EXPECT_EQ(TYPE_E_LIBNOTREGISTERED, hr) << std::hex << hr;
+    EXPECT_EQ(nullptr, gotoListTypeInfo().typeInfo());
+
+    RegisteredLibrary registered;
+    ASSERT_EQ(S_OK, registered.result()) << std::hex << registered.result();
+
+    hr = goToList->GetTypeInfo(0, 0, &info);
+    ASSERT_EQ(S_OK, hr) << std::hex << hr;
+    ASSERT_NE(nullptr, info);
+    ITypeInfo* again = nullptr;
+    EXPECT_EQ(S_OK, goToList->GetTypeInfo(7, 0x0411, &again));  // any index, any locale
+    EXPECT_EQ(info, again);
+    again->Release();
+    TYPEATTR* attributes = nullptr;
+    ASSERT_EQ(S_OK, info->GetTypeAttr(&attributes));
+    EXPECT_TRUE(IsEqualGUID(IID_IGotoList, attributes->guid));
+    info->ReleaseTypeAttr(attributes);
+    info->Release();
+
+    hr = goToList->GetIDsOfNames(IID_NULL, names, 2, 0, ids);
+    EXPECT_EQ(S_OK, hr) << std::hex << hr;
+    EXPECT_EQ(0x60000001, ids[0]);
+    EXPECT_EQ(0x60000002, ids[1]);
+
+    // IGotoList has no members of its own: the type information itself now answers.
+    hr = goToList->Invoke(0x4321, IID_NULL, 0, DISPATCH_METHOD, &noArguments, &result, nullptr,
+                          nullptr);
+    EXPECT_EQ(DISP_E_MEMBERNOTFOUND, hr) << std::hex << hr;
+}
+
+TEST(GotoListAutomation, UnknownNameStopsWithEarlierIdsStored) {
+    RegisteredLibrary registered;
+    ASSERT_EQ(S_OK, registered.result()) << std::hex << registered.result();
+    void* out = nullptr;
+    ASSERT_EQ(S_OK, createContextMenuHandler(nullptr, IID_IGotoList, &out));
+    ComRef<IGotoList> goToList;
+    goToList.attach(static_cast<IGotoList*>(out));
+    OLECHAR invoke[] = L"Invoke";
+    OLECHAR unknown[] = L"Paste";
+    OLECHAR query[] = L"QueryInterface";
+    OLECHAR* names[] = {invoke, unknown, query};
+    DISPID ids[3] = {kSentinelId, kSentinelId, kSentinelId};
+    const HRESULT hr = goToList->GetIDsOfNames(IID_NULL, names, 3, 0, ids);
+    EXPECT_EQ(DISP_E_UNKNOWNNAME, hr) << std::hex << hr;
+    EXPECT_EQ(0x60010003, ids[0]);
+    EXPECT_EQ(kSentinelId, ids[2]);
+    EXPECT_EQ(S_OK, goToList->GetIDsOfNames(IID_NULL, names, 0, 0, ids));
+}
+
+// A stand-in for LoadRegTypeLib that counts its calls and takes its time, so that
+// threads asking together really overlap.
+LONG loads = 0;
+HRESULT loadFailing = S_OK;
+HRESULT STDAPICALLTYPE slowLoader(REFGUID, WORD major, WORD minor, LCID, ITypeLib** out) {
+    InterlockedIncrement(&loads);
+    Sleep(100);
+    if (major != 1 || minor != 0) return E_INVALIDARG;
+    if (FAILED(loadFailing)) {
+        *out = nullptr;
+        return loadFailing;
+    }
+    return loadEmbeddedLibrary(out);
+}
+
+TEST(TypeInfoCache, ThreadsAskingTogetherLoadOnce) {
+    static TypeInfoCache cache(IID_IGotoList, LIBID_HALVINTLib, 1, 0, &slowLoader);
+    loads = 0;
+    loadFailing = S_OK;
+    HANDLE start = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    constexpr int kThreads = 8;
+    HRESULT results[kThreads];
+    ITypeInfo* seen[kThreads] = {};
+    std::vector<std::thread> threads;
+    for (int i = 0; i < kThreads; ++i) {
+        threads.emplace_back([&, i] {
+            CoInitialize(nullptr);
+            WaitForSingleObject(start, INFINITE);
+            results[i] = cache.EnsureLoaded(0);
+            seen[i] = cache.typeInfo();
+            CoUninitialize();
+        });
+    }
+    SetEvent(start);
+    for (std::thread& thread : threads) thread.join();
+    CloseHandle(start);
+
+    EXPECT_EQ(1, loads);
+    ASSERT_NE(nullptr, cache.typeInfo());
+    for (int i = 0; i < kThreads; ++i) {
+        EXPECT_EQ(S_OK, results[i]) << std::hex << results[i];
+        EXPECT_EQ(cache.typeInfo(), seen[i]);
+    }
+    // Loaded: later calls neither load nor change anything.
+    EXPECT_EQ(S_OK, cache.EnsureLoaded(0x0411));
+    EXPECT_EQ(1, loads);
+
+    // The cleanup empties the cache and may run again, as termination will do.
+    TypeInfoCache::Cleanup(reinterpret_cast<DWORD_PTR>(&cache));
+    EXPECT_EQ(nullptr, cache.typeInfo());
+    TypeInfoCache::Cleanup(reinterpret_cast<DWORD_PTR>(&cache));
+    EXPECT_EQ(nullptr, cache.typeInfo());
+}
+
+TEST(TypeInfoCache, FailedLoadCachesNothingAndIsTriedAgain) {
+    static TypeInfoCache cache(IID_IGotoList, LIBID_HALVINTLib, 1, 0, &slowLoader);
+    loads = 0;
+    loadFailing = TYPE_E_CANTLOADLIBRARY;
+    ITypeInfo* info = nullptr;
+    EXPECT_EQ(TYPE_E_CANTLOADLIBRARY, cache.GetTypeInfo(0, &info));
+    EXPECT_EQ(nullptr, info);
+    EXPECT_EQ(TYPE_E_CANTLOADLIBRARY, cache.EnsureLoaded(0));
+    EXPECT_EQ(2, loads);
+    EXPECT_EQ(nullptr, cache.typeInfo());
+
+    loadFailing = S_OK;
+    EXPECT_EQ(S_OK, cache.GetTypeInfo(0, &info));
+    ASSERT_NE(nullptr, info);
+    EXPECT_EQ(3, loads);
+    EXPECT_EQ(cache.typeInfo(), info);
+    info->Release();
+}
+
+}  // namespace
