@@ -14,9 +14,11 @@ tools/wine-session.sh up >/dev/null
 # window manager on the Xvfb display; that setting is undone afterwards.
 export LC_ALL=ja_JP.UTF-8
 wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'ＭＳ Ｐゴシック' /d IPAPGothic /f >/dev/null
-wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null
-restore() { wine reg delete 'HKCU\Software\Wine\X11 Driver' /v Managed /f >/dev/null 2>&1 || true; }
-trap restore EXIT
+if ! wine reg query 'HKCU\Software\Wine\X11 Driver' /v Managed >/dev/null 2>&1; then
+    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null
+    restore() { wine reg delete 'HKCU\Software\Wine\X11 Driver' /v Managed /f >/dev/null 2>&1 || true; }
+    trap restore EXIT
+fi
 
 shots="$TOVAK_BUILD/screenshots"
 rm -rf "$shots"
