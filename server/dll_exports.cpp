@@ -17,3 +17,11 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
 extern "C" HRESULT WINAPI DllCanUnloadNow() {
     return serverModule().lockCount() == 0 ? S_OK : S_FALSE;
 }
+
+extern "C" HRESULT WINAPI DllGetClassObject(REFCLSID clsid, REFIID iid, void** out) {
+    return serverModule().GetClassObject(clsid, iid, out);
+}
+
+extern "C" HRESULT WINAPI DllRegisterServer() { return serverModule().RegisterServer(); }
+
+extern "C" HRESULT WINAPI DllUnregisterServer() { return serverModule().UnregisterServer(); }

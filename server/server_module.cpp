@@ -2,6 +2,19 @@
 
 #include <new>
 
+#include "server/type_library_registration.h"
+
+namespace {
+
+// The cached class object of a row, read with a full barrier so that a pointer
+// published by another thread is seen with the object it points to.
+IUnknown* cachedClassObject(ClassEntry& row) {
+    return static_cast<IUnknown*>(InterlockedCompareExchangePointer(
+        reinterpret_cast<PVOID volatile*>(&row.cachedClassObject), nullptr, nullptr));
+}
+
+}  // namespace
+
 void ServerModule::Init(HINSTANCE instance, ClassEntry* classTable) {
     instance_ = instance;
     classTable_ = classTable;
@@ -39,6 +52,54 @@ HRESULT ServerModule::AddTermCallback(TermCallback callback, DWORD_PTR argument)
     CriticalSectionLock lock(staticDataLock_);
     entry->next = termList_;
     termList_ = entry;
+    return S_OK;
+}
+
+HRESULT ServerModule::GetClassObject(REFCLSID clsid, REFIID iid, void** out) {
+    if (!out) return E_POINTER;
+    *out = nullptr;
+    HRESULT hr = S_OK;
+    for (ClassEntry* row = classTable_; row && row->clsid; ++row) {
+        if (!IsEqualCLSID(*row->clsid, clsid)) continue;
+        if (!cachedClassObject(*row)) {
+            CriticalSectionLock lock(classTableLock_);
+            if (!cachedClassObject(*row)) {
+                void* created = nullptr;
+                hr = row->createClassObject
+                         ? row->createClassObject(row->createInstance, IID_IUnknown, &created)
+                         : E_UNEXPECTED;
+                if (hr == S_OK && created) {
+                    InterlockedExchangePointer(
+                        reinterpret_cast<PVOID volatile*>(&row->cachedClassObject), created);
+                } else if (created) {
+                    // A creator that fails hands out nothing.
+                    static_cast<IUnknown*>(created)->Release();
+                }
+            }
+        }
+        if (IUnknown* classObject = cachedClassObject(*row)) {
+            hr = classObject->QueryInterface(iid, out);
+        }
+        break;
+    }
+    if (!*out && hr == S_OK) hr = CLASS_E_CLASSNOTAVAILABLE;
+    return hr;
+}
+
+HRESULT ServerModule::RegisterServer() {
+    for (ClassEntry* row = classTable_; row && row->clsid; ++row) {
+        if (!row->registerClass) continue;
+        const HRESULT hr = row->registerClass(true);
+        if (FAILED(hr)) return hr;
+    }
+    return RegisterModuleTypeLib(instance_);
+}
+
+HRESULT ServerModule::UnregisterServer() {
+    for (ClassEntry* row = classTable_; row && row->clsid; ++row) {
+        if (row->registerClass) row->registerClass(false);
+    }
+    UnregisterModuleTypeLib(instance_);
     return S_OK;
 }
 

@@ -24,6 +24,16 @@ public:
     LONG Unlock();
     LONG lockCount() const { return lockCount_; }
 
+    // DllGetClassObject: the class object of `clsid`, created on the first request and
+    // cached in its row until Term; CLASS_E_CLASSNOTAVAILABLE for a class of no row.
+    HRESULT GetClassObject(REFCLSID clsid, REFIID iid, void** out);
+    // DllRegisterServer: each row's registration in register mode, then the module's
+    // type library. The first failure is the result.
+    HRESULT RegisterServer();
+    // DllUnregisterServer: each row's registration in unregister mode, then the type
+    // library's; always S_OK.
+    HRESULT UnregisterServer();
+
     // Adds a callback run once at Term; S_OK, or E_OUTOFMEMORY with nothing added.
     HRESULT AddTermCallback(TermCallback callback, DWORD_PTR argument);
 

@@ -1,8 +1,12 @@
 // Reproduces one right-click in Explorer on real files and prints what lands on the
 // clipboard. Wine's shell loads no third-party context-menu handler itself, so this
-// program plays Explorer's part: it asks the shell for the data object of a selection,
-// hands it to the handler, lets the handler fill a real popup menu, and clicks both
-// commands.
+// program plays Explorer's part: it registers the shipped tovak.dll with regsvr32, finds
+// the handler's CLSID under HKCR\*\shellex\ContextMenuHandlers, has COM create the
+// handler (COM loads the DLL from InprocServer32), asks the shell for the data object of
+// a selection, hands it to the handler, lets the handler fill a real popup menu, clicks
+// both commands, and unregisters the DLL again.
+//
+//   right_click_demo [path of tovak.dll]
 #include <windows.h>
 #include <fcntl.h>
 #include <io.h>
@@ -12,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "extension/command_offset.h"
 #include "extension/handler_state.h"
 #include "tests/common/drop_block.h"
 #include "tests/common/fake_data_object.h"
@@ -31,10 +36,79 @@ std::string utf8(const std::wstring& text) {
 
 void say(const std::string& line) { std::fwrite(line.data(), 1, line.size(), stdout); }
 
+// The GotoList class whose handler Explorer is expected to find.
+const CLSID kGotoListClsid = {
+    0x73616E24, 0x6788, 0x4341, {0x9E, 0xBC, 0xF4, 0x22, 0xB4, 0x98, 0x8B, 0xDC}};
+
 std::string hex(HRESULT hr) {
     char buffer[16];
     std::snprintf(buffer, sizeof buffer, "0x%08lX", static_cast<unsigned long>(hr));
     return buffer;
+}
+
+// Runs regsvr32 of this architecture on `dll` and returns its exit code.
+DWORD regsvr32(const std::string& options, const std::string& dll) {
+    char directory[MAX_PATH] = {};
+    GetSystemDirectoryA(directory, MAX_PATH);
+    std::string line =
+        "\"" + std::string(directory) + "\\regsvr32.exe\" " + options + " \"" + dll + "\"";
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &process)) {
+        return GetLastError();
+    }
+    WaitForSingleObject(process.hProcess, INFINITE);
+    DWORD exitCode = 0;
+    GetExitCodeProcess(process.hProcess, &exitCode);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return exitCode;
+}
+
+// The handler keys under HKCR\*\shellex\ContextMenuHandlers, as Explorer reads them:
+// a key named by a CLSID, or a key whose default value is one.
+std::vector<CLSID> contextMenuHandlers() {
+    std::vector<CLSID> handlers;
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_CLASSES_ROOT, L"*\\shellex\\ContextMenuHandlers", 0, KEY_READ, &key) !=
+        ERROR_SUCCESS) {
+        return handlers;
+    }
+    for (DWORD index = 0;; ++index) {
+        wchar_t name[256];
+        DWORD length = 256;
+        if (RegEnumKeyExW(key, index, name, &length, nullptr, nullptr, nullptr, nullptr) !=
+            ERROR_SUCCESS) {
+            break;
+        }
+        wchar_t text[256] = {};
+        LONG size = sizeof text;
+        if (name[0] != L'{' && RegQueryValueW(key, name, text, &size) == ERROR_SUCCESS) {
+            lstrcpynW(name, text, 256);
+        }
+        CLSID clsid;
+        if (SUCCEEDED(CLSIDFromString(name, &clsid))) handlers.push_back(clsid);
+    }
+    RegCloseKey(key);
+    return handlers;
+}
+
+std::string clsidText(REFCLSID clsid) {
+    wchar_t text[64] = {};
+    StringFromGUID2(clsid, text, 64);
+    return utf8(text);
+}
+
+// How many items the data object's drop list names.
+UINT droppedCount(IDataObject* data) {
+    FORMATETC format = {CF_HDROP, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
+    STGMEDIUM medium = {};
+    if (FAILED(data->GetData(&format, &medium))) return 0;
+    const UINT count = DragQueryFileW(static_cast<HDROP>(medium.hGlobal), 0xFFFFFFFF, nullptr, 0);
+    ReleaseStgMedium(&medium);
+    return count;
 }
 
 // Prints a clipboard text line by line, so the CR LF between lines shows as line breaks.
@@ -75,14 +149,25 @@ void printClipboard() {
     CloseClipboard();
 }
 
-void rightClick(const char* what, IDataObject* data) {
+void rightClick(const char* what, REFCLSID clsid, IDataObject* data) {
     say(std::string("\n") + what + "\n");
-    HandlerState handler;
-    const HRESULT init = handler.initialize(data);
-    say("  IShellExtInit::Initialize -> " + hex(init) + ", " +
-        std::to_string(handler.selection().count()) + " selected\n");
+    IShellExtInit* init = nullptr;
+    HRESULT hr = CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IShellExtInit,
+                                  reinterpret_cast<void**>(&init));
+    say("  CoCreateInstance(IShellExtInit) -> " + hex(hr) + "\n");
+    if (FAILED(hr)) return;
+    const HRESULT initialized = init->Initialize(nullptr, data, nullptr);
+    say("  IShellExtInit::Initialize -> " + hex(initialized) + ", " +
+        std::to_string(droppedCount(data)) + " selected\n");
+    IContextMenu* handler = nullptr;
+    hr = init->QueryInterface(IID_IContextMenu, reinterpret_cast<void**>(&handler));
+    init->Release();
+    if (FAILED(hr)) {
+        say("  QueryInterface(IContextMenu) -> " + hex(hr) + "\n");
+        return;
+    }
     HMENU menu = CreatePopupMenu();
-    const HRESULT query = handler.queryContextMenu(menu, 0, 1, 0x7FFF, CMF_NORMAL);
+    const HRESULT query = handler->QueryContextMenu(menu, 0, 1, 0x7FFF, CMF_NORMAL);
     say("  IContextMenu::QueryContextMenu -> " + hex(query) + ", menu items:");
     for (int i = 0; i < GetMenuItemCount(menu); ++i) {
         MENUITEMINFOA info = {};
@@ -98,22 +183,34 @@ void rightClick(const char* what, IDataObject* data) {
         CMINVOKECOMMANDINFO info = {};
         info.cbSize = sizeof info;
         info.lpVerb = MAKEINTRESOURCEA(command);
-        const HRESULT hr = handler.invokeCommand(&info);
-        say("  click \"" +
-            utf8(reinterpret_cast<const wchar_t*>(
-                handler.captions()[static_cast<int>(command)].data())) +
-            "\" -> " + hex(hr) + "\n");
+        hr = handler->InvokeCommand(&info);
+        say("  click \"" + utf8(reinterpret_cast<const wchar_t*>(kCaptions[command])) + "\" -> " +
+            hex(hr) + "\n");
         printClipboard();
     }
+    handler->Release();
 }
 
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
     _setmode(_fileno(stdout), _O_BINARY);
     if (FAILED(CoInitialize(nullptr))) return 1;
     say(std::string("== ") + (sizeof(void*) == 8 ? "x64" : "x86") + " handler, ANSI code page " +
         std::to_string(GetACP()) + " ==\n");
+
+    const std::string dll = argc > 1 ? argv[1] : "tovak.dll";
+    const DWORD registered = regsvr32("/s", dll);
+    say("regsvr32 /s " + dll + " -> exit code " + std::to_string(registered) + "\n");
+    if (registered != 0) return 1;
+    CLSID clsid = CLSID_NULL;
+    for (const CLSID& handler : contextMenuHandlers()) {
+        if (IsEqualCLSID(handler, kGotoListClsid)) clsid = handler;
+    }
+    say("HKCR\\*\\shellex\\ContextMenuHandlers names " +
+        (IsEqualCLSID(clsid, CLSID_NULL) ? std::string("no Tovak handler") : clsidText(clsid)) +
+        "\n");
+    if (IsEqualCLSID(clsid, CLSID_NULL)) return 1;
 
     const std::wstring folder = makeTempFolder(L"tovak_demo");
     const std::vector<std::wstring> names = {L"report.txt", L"報告書.txt", L"café☃.txt", L"src"};
@@ -126,7 +223,8 @@ int main() {
 
     HRESULT hr = S_OK;
     if (IDataObject* data = shellDataObject(folder, names, &hr)) {
-        rightClick("Right-click on 3 files and a folder (the shell's own data object):", data);
+        rightClick("Right-click on 3 files and a folder (the shell's own data object):", clsid,
+                   data);
         data->Release();
     } else {
         say("the shell gave no data object: " + hex(hr) + "\n");
@@ -138,9 +236,11 @@ int main() {
     rightClick(("Right-click on a file whose path is " + std::to_string(longPath.size()) +
                 " characters long (wide drop list):")
                    .c_str(),
-               &longData);
+               clsid, &longData);
 
     removeTree(folder);
     CoUninitialize();
+    say("\nregsvr32 /u /s " + dll + " -> exit code " + std::to_string(regsvr32("/u /s", dll)) +
+        "\n");
     return 0;
 }

@@ -1,0 +1,205 @@
+// The exports of tovak.dll as COM calls them: the GotoList class object, created once
+// and cached; DllCanUnloadNow while class-object references, handlers or server locks
+// live; the aggregation rule of CreateInstance.
+#include <windows.h>
+#include <shlobj.h>
+
+#include <cstdint>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "tests/common/counting_unknown.h"
+
+namespace {
+
+const CLSID kGotoListClsid = {
+    0x73616E24, 0x6788, 0x4341, {0x9E, 0xBC, 0xF4, 0x22, 0xB4, 0x98, 0x8B, 0xDC}};
+// {73616E24-6788-4341-9EBC-F422B4988BDD}: one more in its last byte.
+const CLSID kUnknownClsid = {
+    0x73616E24, 0x6788, 0x4341, {0x9E, 0xBC, 0xF4, 0x22, 0xB4, 0x98, 0x8B, 0xDD}};
+
+void* const kSentinel = reinterpret_cast<void*>(static_cast<std::uintptr_t>(0xDEADBEEF));
+
+using GetClassObjectFunction = HRESULT(WINAPI*)(REFCLSID, REFIID, void**);
+using CanUnloadNowFunction = HRESULT(WINAPI*)();
+
+class Exports : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dll_ = LoadLibraryA("tovak.dll");
+        ASSERT_NE(nullptr, dll_) << "LoadLibrary failed, error " << GetLastError();
+        getClassObject_ = reinterpret_cast<GetClassObjectFunction>(
+            reinterpret_cast<void*>(GetProcAddress(dll_, "DllGetClassObject")));
+        canUnloadNow_ = reinterpret_cast<CanUnloadNowFunction>(
+            reinterpret_cast<void*>(GetProcAddress(dll_, "DllCanUnloadNow")));
+        ASSERT_NE(nullptr, getClassObject_);
+        ASSERT_NE(nullptr, canUnloadNow_);
+    }
+    void TearDown() override {
+        if (dll_) FreeLibrary(dll_);
+    }
+
+    HRESULT getClassObject(REFCLSID clsid, REFIID iid, void** out) {
+        return getClassObject_(clsid, iid, out);
+    }
+    HRESULT canUnloadNow() { return canUnloadNow_(); }
+
+    IClassFactory* classFactory() {
+        void* out = kSentinel;
+        const HRESULT hr = getClassObject_(kGotoListClsid, IID_IClassFactory, &out);
+        EXPECT_EQ(S_OK, hr) << std::hex << hr;
+        return hr == S_OK ? static_cast<IClassFactory*>(out) : nullptr;
+    }
+
+    HMODULE dll_ = nullptr;
+    GetClassObjectFunction getClassObject_ = nullptr;
+    CanUnloadNowFunction canUnloadNow_ = nullptr;
+};
+
+TEST_F(Exports, ClassObjectIsTheSameEveryTime) {
+    IClassFactory* first = classFactory();
+    ASSERT_NE(nullptr, first);
+    IClassFactory* second = classFactory();
+    EXPECT_EQ(first, second);
+    void* unknown = kSentinel;
+    const HRESULT hr = getClassObject(kGotoListClsid, IID_IUnknown, &unknown);
+    EXPECT_EQ(S_OK, hr) << std::hex << hr;
+    EXPECT_EQ(static_cast<void*>(first), unknown);
+    if (hr == S_OK) static_cast<IUnknown*>(unknown)->Release();
+    if (second) second->Release();
+    first->Release();
+}
+
+TEST_F(Exports, UnknownClassOrInterfaceGivesNothing) {
+    void* out = kSentinel;
+    HRESULT hr = getClassObject(kUnknownClsid, IID_IClassFactory, &out);
+    EXPECT_EQ(CLASS_E_CLASSNOTAVAILABLE, hr) << std::hex << hr;
+    EXPECT_EQ(nullptr, out);
+    out = kSentinel;
+    hr = getClassObject(GUID_NULL, IID_IClassFactory, &out);
+    EXPECT_EQ(CLASS_E_CLASSNOTAVAILABLE, hr) << std::hex << hr;
+    EXPECT_EQ(nullptr, out);
+    hr = getClassObject(kGotoListClsid, IID_IClassFactory, nullptr);
+    EXPECT_EQ(E_POINTER, hr) << std::hex << hr;
+
+    IClassFactory* before = classFactory();
+    ASSERT_NE(nullptr, before);
+    before->Release();
+    out = kSentinel;
+    hr = getClassObject(kGotoListClsid, IID_IContextMenu, &out);
+    EXPECT_EQ(E_NOINTERFACE, hr) << std::hex << hr;
+    EXPECT_EQ(nullptr, out);
+    EXPECT_EQ(S_OK, canUnloadNow());
+    // The class object stayed cached through all of it.
+    IClassFactory* after = classFactory();
+    EXPECT_EQ(before, after);
+    if (after) after->Release();
+}
+
+TEST_F(Exports, ClassObjectReferenceKeepsTheModule) {
+    EXPECT_EQ(S_OK, canUnloadNow());
+    IClassFactory* factory = classFactory();
+    ASSERT_NE(nullptr, factory);
+    EXPECT_EQ(S_FALSE, canUnloadNow());
+    EXPECT_EQ(3u, factory->AddRef());
+    EXPECT_EQ(2u, factory->Release());
+    EXPECT_EQ(S_FALSE, canUnloadNow());
+    EXPECT_EQ(1u, factory->Release());
+    EXPECT_EQ(S_OK, canUnloadNow());
+}
+
+TEST_F(Exports, LockServerKeepsTheModule) {
+    IClassFactory* factory = classFactory();
+    ASSERT_NE(nullptr, factory);
+    factory->Release();
+    EXPECT_EQ(S_OK, factory->LockServer(TRUE));
+    EXPECT_EQ(S_OK, factory->LockServer(TRUE));
+    EXPECT_EQ(S_OK, factory->LockServer(FALSE));
+    EXPECT_EQ(S_FALSE, canUnloadNow());
+    EXPECT_EQ(S_OK, factory->LockServer(FALSE));
+    EXPECT_EQ(S_OK, canUnloadNow());
+}
+
+TEST_F(Exports, LiveHandlerKeepsTheModule) {
+    IClassFactory* factory = classFactory();
+    ASSERT_NE(nullptr, factory);
+    void* handler = kSentinel;
+    const HRESULT hr = factory->CreateInstance(nullptr, IID_IContextMenu, &handler);
+    factory->Release();
+    ASSERT_EQ(S_OK, hr) << std::hex << hr;
+    ASSERT_NE(nullptr, handler);
+    EXPECT_EQ(S_FALSE, canUnloadNow());
+    EXPECT_EQ(0u, static_cast<IContextMenu*>(handler)->Release());
+    EXPECT_EQ(S_OK, canUnloadNow());
+}
+
+TEST_F(Exports, AggregationIsOfferedThroughIUnknownOnly) {
+    IClassFactory* factory = classFactory();
+    ASSERT_NE(nullptr, factory);
+    CountingUnknown outer;
+    for (const IID* iid :
+         {&IID_IContextMenu, &IID_IShellExtInit, &IID_IClassFactory, &IID_IDispatch}) {
+        void* out = kSentinel;
+        const HRESULT hr = factory->CreateInstance(&outer, *iid, &out);
+        EXPECT_EQ(CLASS_E_NOAGGREGATION, hr) << std::hex << hr;
+        EXPECT_EQ(nullptr, out);
+    }
+    EXPECT_EQ(0, outer.references());
+
+    void* inner = kSentinel;
+    HRESULT hr = factory->CreateInstance(&outer, IID_IUnknown, &inner);
+    EXPECT_EQ(S_OK, hr) << std::hex << hr;
+    ASSERT_NE(nullptr, inner);
+    EXPECT_EQ(S_FALSE, canUnloadNow());
+    EXPECT_EQ(0u, static_cast<IUnknown*>(inner)->Release());
+    EXPECT_EQ(0, outer.references());
+
+    hr = factory->CreateInstance(nullptr, IID_IContextMenu, nullptr);
+    EXPECT_EQ(E_POINTER, hr) << std::hex << hr;
+    factory->Release();
+    EXPECT_EQ(S_OK, canUnloadNow());
+}
+
+struct Request {
+    GetClassObjectFunction getClassObject;
+    HANDLE start;
+    void* classObject;
+    HRESULT result;
+};
+
+DWORD WINAPI requestClassObject(void* parameter) {
+    auto* request = static_cast<Request*>(parameter);
+    WaitForSingleObject(request->start, INFINITE);
+    request->result =
+        request->getClassObject(kGotoListClsid, IID_IClassFactory, &request->classObject);
+    return 0;
+}
+
+TEST_F(Exports, EightThreadsAtOnceGetOneClassObject) {
+    HANDLE start = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    ASSERT_NE(nullptr, start);
+    std::vector<Request> requests(8, Request{getClassObject_, start, kSentinel, E_FAIL});
+    std::vector<HANDLE> threads;
+    for (Request& request : requests) {
+        HANDLE thread = CreateThread(nullptr, 0, requestClassObject, &request, 0, nullptr);
+        ASSERT_NE(nullptr, thread) << "CreateThread failed, error " << GetLastError();
+        threads.push_back(thread);
+    }
+    SetEvent(start);
+    EXPECT_EQ(WAIT_OBJECT_0, WaitForMultipleObjects(static_cast<DWORD>(threads.size()),
+                                                    threads.data(), TRUE, 10000));
+    for (HANDLE thread : threads) CloseHandle(thread);
+    CloseHandle(start);
+    for (const Request& request : requests) {
+        EXPECT_EQ(S_OK, request.result) << std::hex << request.result;
+        EXPECT_EQ(requests[0].classObject, request.classObject);
+    }
+    EXPECT_EQ(S_FALSE, canUnloadNow());
+    for (const Request& request : requests) {
+        if (request.result == S_OK) static_cast<IUnknown*>(request.classObject)->Release();
+    }
+    EXPECT_EQ(S_OK, canUnloadNow());
+}
+
+}  // namespace

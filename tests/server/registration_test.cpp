@@ -1,0 +1,310 @@
+// Self-registration of the shipped tovak.dll through regsvr32 of the test's own
+// architecture: exactly the keys and values of the class, its ProgIDs and its four
+// handler registrations, plus the type library; what unregistration removes and what
+// it leaves; repeated registration; strangers' keys; a module path with a quote.
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "tests/server/registry_inspection.h"
+
+namespace {
+
+#define GOTOLIST "{73616E24-6788-4341-9EBC-F422B4988BDC}"
+#define HALVINTLIB "{5AE522FE-2AA7-4E0C-BFCB-E083599D5648}"
+
+const char kClassKey[] = "CLSID\\" GOTOLIST;
+const char kProgId[] = "Dunvoro.GotoList.1";
+const char kIndependentProgId[] = "Dunvoro.GotoList";
+const char kLibraryKey[] = "TypeLib\\" HALVINTLIB;
+const char kLibraryVersionKey[] = "TypeLib\\" HALVINTLIB "\\1.0";
+const char* const kHandlerParents[] = {
+    "*\\Shellex\\ContextMenuHandlers",
+    "*\\Background\\Shellex\\ContextMenuHandlers",
+    "Directory\\Shellex\\ContextMenuHandlers",
+    "Directory\\Background\\Shellex\\ContextMenuHandlers",
+};
+// Every key that the script names with NoRemove.
+const char* const kNoRemoveKeys[] = {
+    "*",
+    "*\\Shellex",
+    "*\\Shellex\\ContextMenuHandlers",
+    "*\\Background",
+    "*\\Background\\Shellex",
+    "*\\Background\\Shellex\\ContextMenuHandlers",
+    "Directory",
+    "Directory\\Shellex",
+    "Directory\\Shellex\\ContextMenuHandlers",
+    "Directory\\Background",
+    "Directory\\Background\\Shellex",
+    "Directory\\Background\\Shellex\\ContextMenuHandlers",
+    "CLSID",
+};
+
+std::string handlerKey(const char* parent) { return std::string(parent) + "\\" GOTOLIST; }
+
+std::string distDll() { return windowsPathOf(TOVAK_DIST_DIR "/tovak.dll"); }
+
+DWORD regsvr32(const std::string& dll, bool unregister = false) {
+    return runToEnd("\"" + nativeRegsvr32() + "\" /s " + (unregister ? "/u " : "") + "\"" + dll +
+                    "\"");
+}
+
+RegistryTree expectedClassKey(const std::string& modulePath) {
+    return RegistryTree{
+        {"", {{"", stringValue("Tovak Dunvoro")}}},
+        {"ProgID", {{"", stringValue("Tovak.1")}}},
+        {"VersionIndependentProgID", {{"", stringValue("Tovak")}}},
+        {"Programmable", {}},
+        {"InprocServer32",
+         {{"", stringValue(shortPathOf(modulePath))},
+          {"ThreadingModel", stringValue("Apartment")}}},
+        {"TypeLib", {{"", stringValue(HALVINTLIB)}}},
+    };
+}
+
+const RegistryTree kExpectedProgId = {
+    {"", {{"", stringValue("Tovak")}}},
+    {"CLSID", {{"", stringValue(GOTOLIST)}}},
+};
+
+const RegistryTree kExpectedIndependentProgId = {
+    {"", {{"", stringValue("Tovak")}}},
+    {"CLSID", {{"", stringValue(GOTOLIST)}}},
+    {"CurVer", {{"", stringValue("Tovak.1")}}},
+};
+
+// Everything registration may touch, for "changes nothing" comparisons.
+struct Watched {
+    RegistryTree progId, independentProgId, classKey, library, star, directory;
+    bool operator==(const Watched& other) const {
+        return progId == other.progId && independentProgId == other.independentProgId &&
+               classKey == other.classKey && library == other.library && star == other.star &&
+               directory == other.directory;
+    }
+};
+
+Watched watched() {
+    return Watched{
+        snapshot(HKEY_CLASSES_ROOT, kProgId),   snapshot(HKEY_CLASSES_ROOT, kIndependentProgId),
+        snapshot(HKEY_CLASSES_ROOT, kClassKey), snapshot(HKEY_CLASSES_ROOT, kLibraryKey),
+        snapshot(HKEY_CLASSES_ROOT, "*"),       snapshot(HKEY_CLASSES_ROOT, "Directory")};
+}
+
+std::string describe(const Watched& w) {
+    return "[ProgID]\n" + describe(w.progId) + "[independent ProgID]\n" +
+           describe(w.independentProgId) + "[class]\n" + describe(w.classKey) + "[TypeLib]\n" +
+           describe(w.library) + "[*]\n" + describe(w.star) + "[Directory]\n" +
+           describe(w.directory);
+}
+
+// The registration of the type library of the module at `path`.
+void expectLibraryRegisteredFor(const std::string& path) {
+    EXPECT_EQ(stringValue("Halvint 1.0 Type Library"),
+              valuesOf(HKEY_CLASSES_ROOT, kLibraryVersionKey)[""])
+        << describe(snapshot(HKEY_CLASSES_ROOT, kLibraryKey));
+    std::string platform = std::string(kLibraryVersionKey) + "\\0\\win32";
+#ifdef _WIN64
+    if (keyExists(HKEY_CLASSES_ROOT, std::string(kLibraryVersionKey) + "\\0\\win64")) {
+        platform = std::string(kLibraryVersionKey) + "\\0\\win64";
+    }
+#endif
+    EXPECT_EQ(stringValue(path), valuesOf(HKEY_CLASSES_ROOT, platform)[""])
+        << describe(snapshot(HKEY_CLASSES_ROOT, kLibraryKey));
+    EXPECT_EQ(stringValue(path.substr(0, path.find_last_of('\\') + 1)),
+              valuesOf(HKEY_CLASSES_ROOT, std::string(kLibraryVersionKey) + "\\HELPDIR")[""]);
+}
+
+void removeRegistration() {
+    deleteTree(HKEY_CLASSES_ROOT, kProgId);
+    deleteTree(HKEY_CLASSES_ROOT, kIndependentProgId);
+    deleteTree(HKEY_CLASSES_ROOT, kClassKey, KEY_WOW64_32KEY);
+    deleteTree(HKEY_CLASSES_ROOT, kClassKey, KEY_WOW64_64KEY);
+    deleteTree(HKEY_CLASSES_ROOT, kLibraryKey);
+    for (const char* parent : kHandlerParents) deleteTree(HKEY_CLASSES_ROOT, handlerKey(parent));
+}
+
+class Registration : public ::testing::Test {
+protected:
+    void SetUp() override { removeRegistration(); }
+    void TearDown() override { removeRegistration(); }
+};
+
+TEST_F(Registration, RegisterWritesExactlyTheClassProgIdsHandlersAndTypeLibrary) {
+    const std::string dll = distDll();
+    ASSERT_EQ(0u, regsvr32(dll)) << "regsvr32 /s " << dll;
+
+    EXPECT_EQ(expectedClassKey(dll), snapshot(HKEY_CLASSES_ROOT, kClassKey))
+        << describe(snapshot(HKEY_CLASSES_ROOT, kClassKey));
+    EXPECT_EQ(kExpectedProgId, snapshot(HKEY_CLASSES_ROOT, kProgId))
+        << describe(snapshot(HKEY_CLASSES_ROOT, kProgId));
+    EXPECT_EQ(kExpectedIndependentProgId, snapshot(HKEY_CLASSES_ROOT, kIndependentProgId))
+        << describe(snapshot(HKEY_CLASSES_ROOT, kIndependentProgId));
+    for (const char* parent : kHandlerParents) {
+        EXPECT_EQ((RegistryTree{{"", {}}}), snapshot(HKEY_CLASSES_ROOT, handlerKey(parent)))
+            << parent;
+    }
+    expectLibraryRegisteredFor(dll);
+}
+
+TEST_F(Registration, UnregisterRemovesTheEntriesAndKeepsTheNoRemoveKeys) {
+    // *\Background is made by registration where it is missing, and stays.
+    deleteTree(HKEY_CLASSES_ROOT, "*\\Background");
+    const std::string dll = distDll();
+    ASSERT_EQ(0u, regsvr32(dll));
+    ASSERT_TRUE(keyExists(HKEY_CLASSES_ROOT, kClassKey));
+    ASSERT_EQ(0u, regsvr32(dll, true)) << "regsvr32 /s /u " << dll;
+
+    EXPECT_FALSE(keyExists(HKEY_CLASSES_ROOT, kClassKey))
+        << describe(snapshot(HKEY_CLASSES_ROOT, kClassKey));
+    EXPECT_FALSE(keyExists(HKEY_CLASSES_ROOT, kProgId));
+    EXPECT_FALSE(keyExists(HKEY_CLASSES_ROOT, kIndependentProgId));
+    EXPECT_FALSE(keyExists(HKEY_CLASSES_ROOT, kLibraryVersionKey))
+        << describe(snapshot(HKEY_CLASSES_ROOT, kLibraryKey));
+    for (const char* parent : kHandlerParents) {
+        EXPECT_FALSE(keyExists(HKEY_CLASSES_ROOT, handlerKey(parent))) << parent;
+    }
+    for (const char* key : kNoRemoveKeys) {
+        EXPECT_TRUE(keyExists(HKEY_CLASSES_ROOT, key)) << key;
+    }
+    EXPECT_EQ((RegistryTree{{"", {}}}),
+              snapshot(HKEY_CLASSES_ROOT, "*\\Background\\Shellex\\ContextMenuHandlers"));
+}
+
+TEST_F(Registration, OtherHandlersAreLeftAlone) {
+    const std::string other = "TovakTestOtherHandler";
+    for (const char* parent : kHandlerParents) {
+        ASSERT_TRUE(writeString(HKEY_CLASSES_ROOT, std::string(parent) + "\\" + other, "",
+                                "{00000000-1111-2222-3333-444444444444}"));
+    }
+    const std::string dll = distDll();
+    EXPECT_EQ(0u, regsvr32(dll));
+    for (const char* parent : kHandlerParents) {
+        EXPECT_TRUE(keyExists(HKEY_CLASSES_ROOT, handlerKey(parent))) << parent;
+    }
+    EXPECT_EQ(0u, regsvr32(dll, true));
+    for (const char* parent : kHandlerParents) {
+        const std::string key = std::string(parent) + "\\" + other;
+        EXPECT_EQ(
+            (RegistryTree{{"", {{"", stringValue("{00000000-1111-2222-3333-444444444444}")}}}}),
+            snapshot(HKEY_CLASSES_ROOT, key))
+            << key;
+        EXPECT_FALSE(keyExists(HKEY_CLASSES_ROOT, handlerKey(parent))) << parent;
+        deleteTree(HKEY_CLASSES_ROOT, key);
+    }
+}
+
+TEST_F(Registration, RegisteringAgainReplacesTheClassKeyAndKeepsProgIdExtras) {
+    const std::string dll = distDll();
+    ASSERT_EQ(0u, regsvr32(dll));
+    ASSERT_TRUE(writeString(HKEY_CLASSES_ROOT, std::string(kClassKey) + "\\Stranger", "", "x"));
+    ASSERT_TRUE(
+        writeString(HKEY_CLASSES_ROOT, std::string(kIndependentProgId) + "\\Stranger", "", "y"));
+    ASSERT_EQ(0u, regsvr32(dll));
+
+    EXPECT_EQ(expectedClassKey(dll), snapshot(HKEY_CLASSES_ROOT, kClassKey))
+        << describe(snapshot(HKEY_CLASSES_ROOT, kClassKey));
+    RegistryTree withStranger = kExpectedIndependentProgId;
+    withStranger["Stranger"] = {{"", stringValue("y")}};
+    EXPECT_EQ(withStranger, snapshot(HKEY_CLASSES_ROOT, kIndependentProgId))
+        << describe(snapshot(HKEY_CLASSES_ROOT, kIndependentProgId));
+    for (const char* parent : kHandlerParents) {
+        EXPECT_EQ((RegistryTree{{"", {}}}), snapshot(HKEY_CLASSES_ROOT, handlerKey(parent)))
+            << parent;
+    }
+
+    // A ProgID key holding a key the script does not name survives unregistration.
+    ASSERT_EQ(0u, regsvr32(dll, true));
+    EXPECT_FALSE(keyExists(HKEY_CLASSES_ROOT, kClassKey));
+    EXPECT_FALSE(keyExists(HKEY_CLASSES_ROOT, kProgId));
+    EXPECT_TRUE(keyExists(HKEY_CLASSES_ROOT, std::string(kIndependentProgId) + "\\Stranger"))
+        << describe(snapshot(HKEY_CLASSES_ROOT, kIndependentProgId));
+}
+
+TEST_F(Registration, UnregisteringWhatIsNotRegisteredSucceedsAndChangesNothing) {
+    const Watched before = watched();
+    EXPECT_EQ(0u, regsvr32(distDll(), true));
+    const Watched after = watched();
+    EXPECT_TRUE(before == after) << "before:\n"
+                                 << describe(before) << "after:\n"
+                                 << describe(after);
+}
+
+TEST_F(Registration, QuoteInTheModulePathReachesTheRegistryOnce) {
+    char temp[MAX_PATH] = {};
+    GetTempPathA(MAX_PATH, temp);
+    const std::string folder = std::string(temp) + "o'q";
+    CreateDirectoryA(folder.c_str(), nullptr);
+    const std::string dll = folder + "\\tovak.dll";
+    ASSERT_TRUE(CopyFileA(distDll().c_str(), dll.c_str(), FALSE)) << "error " << GetLastError();
+    const std::string shortPath = shortPathOf(dll);
+    ASSERT_NE(std::string::npos, shortPath.find("o'q\\")) << shortPath;
+
+    EXPECT_EQ(0u, regsvr32(dll));
+    EXPECT_EQ(stringValue(shortPath),
+              valuesOf(HKEY_CLASSES_ROOT, std::string(kClassKey) + "\\InprocServer32")[""])
+        << describe(snapshot(HKEY_CLASSES_ROOT, kClassKey));
+    expectLibraryRegisteredFor(dll);
+    EXPECT_EQ(0u, regsvr32(dll, true));
+    EXPECT_FALSE(keyExists(HKEY_CLASSES_ROOT, kClassKey));
+    DeleteFileA(dll.c_str());
+    RemoveDirectoryA(folder.c_str());
+}
+
+// On a 64-bit system each architecture's DLL registers its class in its own registry
+// view; the handler keys and the type library's key are shared by both views.
+TEST_F(Registration, BothArchitecturesRegisterSideBySide) {
+    const std::string dll = distDll();
+    const std::string otherDll = windowsPathOf(TOVAK_OTHER_DIST_DIR "/tovak.dll");
+    ASSERT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(otherDll.c_str()))
+        << otherDll << " is missing: build both architectures";
+#ifdef _WIN64
+    const REGSAM ownView = KEY_WOW64_64KEY, otherView = KEY_WOW64_32KEY;
+#else
+    const REGSAM ownView = KEY_WOW64_32KEY, otherView = KEY_WOW64_64KEY;
+#endif
+    const std::string runOther = "\"" + otherArchitectureRegsvr32() + "\" /s ";
+    ASSERT_EQ(0u, runToEnd(runOther + "\"" + otherDll + "\""));
+    ASSERT_EQ(0u, regsvr32(dll));
+
+    const std::string inproc = std::string(kClassKey) + "\\InprocServer32";
+    EXPECT_EQ(stringValue(shortPathOf(dll)), valuesOf(HKEY_CLASSES_ROOT, inproc, ownView)[""]);
+    EXPECT_EQ(stringValue(shortPathOf(otherDll)),
+              valuesOf(HKEY_CLASSES_ROOT, inproc, otherView)[""]);
+    EXPECT_EQ(expectedClassKey(dll), snapshot(HKEY_CLASSES_ROOT, kClassKey, ownView));
+    EXPECT_EQ(expectedClassKey(otherDll), snapshot(HKEY_CLASSES_ROOT, kClassKey, otherView));
+    // Each architecture's type library is registered for its own platform.
+#ifdef _WIN64
+    const std::string ownPlatform = "\\0\\win64", otherPlatform = "\\0\\win32";
+#else
+    const std::string ownPlatform = "\\0\\win32", otherPlatform = "\\0\\win64";
+#endif
+    EXPECT_EQ(stringValue(dll), valuesOf(HKEY_CLASSES_ROOT, kLibraryVersionKey + ownPlatform)[""])
+        << describe(snapshot(HKEY_CLASSES_ROOT, kLibraryKey));
+    EXPECT_EQ(stringValue(otherDll),
+              valuesOf(HKEY_CLASSES_ROOT, kLibraryVersionKey + otherPlatform)[""]);
+
+    // COM of this architecture finds this architecture's DLL.
+    ASSERT_EQ(S_OK, CoInitialize(nullptr));
+    CLSID clsid;
+    ASSERT_EQ(S_OK, CLSIDFromString(L"" GOTOLIST, &clsid));
+    IUnknown* handler = nullptr;
+    const HRESULT hr = CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown,
+                                        reinterpret_cast<void**>(&handler));
+    EXPECT_EQ(S_OK, hr) << std::hex << hr;
+    if (handler) handler->Release();
+    CoUninitialize();
+
+    // Unregistering one architecture leaves the other's class in place.
+    EXPECT_EQ(0u, runToEnd(runOther + "/u \"" + otherDll + "\""));
+    EXPECT_FALSE(keyExists(HKEY_CLASSES_ROOT, kClassKey, otherView));
+    EXPECT_EQ(expectedClassKey(dll), snapshot(HKEY_CLASSES_ROOT, kClassKey, ownView));
+    EXPECT_FALSE(keyExists(HKEY_CLASSES_ROOT, kLibraryVersionKey + otherPlatform));
+    EXPECT_EQ(stringValue(dll), valuesOf(HKEY_CLASSES_ROOT, kLibraryVersionKey + ownPlatform)[""])
+        << describe(snapshot(HKEY_CLASSES_ROOT, kLibraryKey));
+}
+
+}  // namespace
