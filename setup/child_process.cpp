@@ -1,0 +1,16 @@
+#include "setup/child_process.h"
+
+BOOL startChildProcess(PlatformCalls& platform, const char* applicationName, char* commandLine) {
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process = {};
+    const BOOL started =
+        platform.createProcess(applicationName, commandLine, nullptr, nullptr, FALSE,
+                               NORMAL_PRIORITY_CLASS, nullptr, nullptr, &startup, &process);
+    // Nothing watches the child; its handles are not needed.
+    if (started) {
+        if (process.hThread) CloseHandle(process.hThread);
+        if (process.hProcess) CloseHandle(process.hProcess);
+    }
+    return started;
+}

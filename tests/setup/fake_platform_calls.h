@@ -1,0 +1,91 @@
+// A recording stand-in for the setup tool's platform calls: message boxes answer from a
+// script, dialogs and child processes only leave a record.
+#pragma once
+
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "setup/framework/platform_calls.h"
+
+#include <shellapi.h>
+
+class FakePlatformCalls : public PlatformCalls {
+public:
+    struct MessageBoxCall {
+        HWND owner;
+        std::string text;
+        std::string caption;
+        UINT style;
+    };
+    struct ProcessCall {
+        bool applicationNameNull;
+        std::string commandLine;
+        bool securityNull;
+        BOOL inheritHandles;
+        DWORD creationFlags;
+        bool environmentNull;
+        bool currentDirectoryNull;
+        STARTUPINFOA startup;
+    };
+    struct ShellCall {
+        HWND owner;
+        bool verbNull;
+        std::string verb;
+        std::string file;
+        bool parametersNull;
+        bool directoryNull;
+        int showCommand;
+    };
+
+    // Answers for the coming message boxes, in order; IDOK once they run out.
+    std::deque<int> answers;
+    BOOL processStarts = TRUE;
+
+    std::vector<MessageBoxCall> messageBoxes;
+    std::vector<ProcessCall> processes;
+    std::vector<ShellCall> shellCalls;
+    std::vector<UINT_PTR> dialogs;  // template ids
+    std::vector<HWND> dialogOwners;
+
+    int messageBox(HWND owner, const char* text, const char* caption, UINT style) override {
+        messageBoxes.push_back(
+            {owner, text ? text : "<null>", caption ? caption : "<null>", style});
+        if (answers.empty()) return IDOK;
+        const int answer = answers.front();
+        answers.pop_front();
+        return answer;
+    }
+
+    INT_PTR dialogBox(HINSTANCE, const char* templateName, HWND owner, DLGPROC, LPARAM) override {
+        dialogs.push_back(reinterpret_cast<UINT_PTR>(templateName));
+        dialogOwners.push_back(owner);
+        return IDOK;
+    }
+
+    BOOL createProcess(const char* applicationName, char* commandLine,
+                       SECURITY_ATTRIBUTES* processAttributes,
+                       SECURITY_ATTRIBUTES* threadAttributes, BOOL inheritHandles,
+                       DWORD creationFlags, void* environment, const char* currentDirectory,
+                       STARTUPINFOA* startupInfo, PROCESS_INFORMATION* information) override {
+        ProcessCall call{};
+        call.applicationNameNull = applicationName == nullptr;
+        call.commandLine = commandLine ? commandLine : "<null>";
+        call.securityNull = processAttributes == nullptr && threadAttributes == nullptr;
+        call.inheritHandles = inheritHandles;
+        call.creationFlags = creationFlags;
+        call.environmentNull = environment == nullptr;
+        call.currentDirectoryNull = currentDirectory == nullptr;
+        if (startupInfo) call.startup = *startupInfo;
+        processes.push_back(call);
+        if (information) *information = PROCESS_INFORMATION{};
+        return processStarts;
+    }
+
+    HINSTANCE shellExecute(HWND owner, const char* verb, const char* file, const char* parameters,
+                           const char* directory, int showCommand) override {
+        shellCalls.push_back({owner, verb == nullptr, verb ? verb : "", file ? file : "<null>",
+                              parameters == nullptr, directory == nullptr, showCommand});
+        return reinterpret_cast<HINSTANCE>(static_cast<INT_PTR>(SE_ERR_FNF));
+    }
+};

@@ -1,0 +1,415 @@
+// A real run of dist/<arch>/TovakSetup.exe under Wine, driven from this process: the
+// commands start the real regsvr32 on the real tovak.dll, message boxes are answered by
+// their button ids, and every process started here is ended on every path.
+#include <windows.h>
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "tests/setup/ansi_text.h"
+#include "tests/setup/setup_driver.h"
+
+namespace {
+
+const char kClsidKey[] = "CLSID\\{73616E24-6788-4341-9EBC-F422B4988BDC}";
+const int kInstall = 1001, kUninstall = 1002, kAbout = 1000, kSite = 1004;
+const UINT kAboutCommand = 0x0010;
+
+// Z:\ is the root of the Linux file system in the Wine prefix.
+std::string windowsPath(const std::string& unixPath) {
+    std::string path = "Z:" + unixPath;
+    for (char& c : path) {
+        if (c == '/') c = '\\';
+    }
+    return path;
+}
+
+std::string distDirectory() { return windowsPath(TOVAK_DIST_DIR); }
+std::string setupProgram() { return distDirectory() + "\\TovakSetup.exe"; }
+
+std::string testBinDirectory() {
+    char path[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string directory(path);
+    return directory.substr(0, directory.find_last_of('\\'));
+}
+
+bool keyExists(const char* path) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_CLASSES_ROOT, path, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+    RegCloseKey(key);
+    return true;
+}
+
+std::string readFile(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    std::ostringstream text;
+    text << file.rdbuf();
+    return text.str();
+}
+
+// A fresh, empty folder under %TEMP% for one test; removed with its files afterwards.
+class ScratchFolder {
+public:
+    explicit ScratchFolder(const char* name) {
+        char temp[MAX_PATH] = {};
+        GetTempPathA(MAX_PATH, temp);
+        path_ = std::string(temp) + name + std::to_string(GetCurrentProcessId());
+        CreateDirectoryA(path_.c_str(), nullptr);
+    }
+    ~ScratchFolder() {
+        WIN32_FIND_DATAA found;
+        HANDLE search = FindFirstFileA((path_ + "\\*").c_str(), &found);
+        if (search != INVALID_HANDLE_VALUE) {
+            do {
+                DeleteFileA((path_ + "\\" + found.cFileName).c_str());
+            } while (FindNextFileA(search, &found));
+            FindClose(search);
+        }
+        RemoveDirectoryA(path_.c_str());
+    }
+    const std::string& path() const { return path_; }
+
+private:
+    std::string path_;
+};
+
+// Points ".html" at help_viewer_stub.exe for the life of the object, then restores the
+// previous association.
+class HtmlViewerAssociation {
+public:
+    HtmlViewerAssociation() {
+        HKEY key = nullptr;
+        if (RegOpenKeyExA(HKEY_CLASSES_ROOT, ".html", 0, KEY_READ, &key) == ERROR_SUCCESS) {
+            char value[256] = {};
+            DWORD size = sizeof(value) - 1;
+            hadPrevious_ = RegQueryValueExA(key, nullptr, nullptr, nullptr,
+                                            reinterpret_cast<BYTE*>(value), &size) == ERROR_SUCCESS;
+            previous_ = value;
+            RegCloseKey(key);
+        }
+        const std::string command = "\"" + testBinDirectory() + "\\help_viewer_stub.exe\" \"%1\"";
+        setDefault(".html", kProgId);
+        setDefault("TovakLite.TestHelpViewer\\shell\\open\\command", command.c_str());
+    }
+    ~HtmlViewerAssociation() {
+        if (hadPrevious_) {
+            setDefault(".html", previous_.c_str());
+        } else {
+            RegDeleteKeyA(HKEY_CLASSES_ROOT, ".html");
+        }
+        RegDeleteKeyA(HKEY_CLASSES_ROOT, "TovakLite.TestHelpViewer\\shell\\open\\command");
+        RegDeleteKeyA(HKEY_CLASSES_ROOT, "TovakLite.TestHelpViewer\\shell\\open");
+        RegDeleteKeyA(HKEY_CLASSES_ROOT, "TovakLite.TestHelpViewer\\shell");
+        RegDeleteKeyA(HKEY_CLASSES_ROOT, kProgId);
+    }
+
+private:
+    static constexpr const char* kProgId = "TovakLite.TestHelpViewer";
+    static void setDefault(const char* path, const char* value) {
+        HKEY key = nullptr;
+        if (RegCreateKeyExA(HKEY_CLASSES_ROOT, path, 0, nullptr, 0, KEY_WRITE, nullptr, &key,
+                            nullptr) == ERROR_SUCCESS) {
+            RegSetValueExA(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(value),
+                           static_cast<DWORD>(strlen(value) + 1));
+            RegCloseKey(key);
+        }
+    }
+    bool hadPrevious_ = false;
+    std::string previous_;
+};
+
+// Saves a window's pixels as a BMP file into TOVAK_SCREENSHOT_DIR, when that is set.
+void screenshot(HWND window, const char* name) {
+    char directory[MAX_PATH] = {};
+    if (!GetEnvironmentVariableA("TOVAK_SCREENSHOT_DIR", directory, MAX_PATH)) return;
+    SetForegroundWindow(window);
+    Sleep(500);  // let the window finish painting
+    RECT rect;
+    GetWindowRect(window, &rect);
+    const int width = rect.right - rect.left, height = rect.bottom - rect.top;
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 24;
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
+    GdiFlush();
+    const DWORD stride = ((width * 3 + 3) / 4) * 4;
+    BITMAPFILEHEADER file = {};
+    file.bfType = 0x4D42;
+    file.bfOffBits = sizeof(file) + sizeof(info.bmiHeader);
+    file.bfSize = file.bfOffBits + stride * height;
+    const std::string path = std::string(directory) + "\\" + name + ".bmp";
+    if (FILE* out = fopen(path.c_str(), "wb")) {
+        fwrite(&file, sizeof(file), 1, out);
+        fwrite(&info.bmiHeader, sizeof(info.bmiHeader), 1, out);
+        fwrite(bits, 1, stride * height, out);
+        fclose(out);
+    }
+    SelectObject(memory, old);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+}
+
+// F1 as the keyboard sends it: the system turns the key press into WM_HELP.
+void pressF1(HWND dialog) {
+    SetForegroundWindow(dialog);
+    waitFor([&] { return GetForegroundWindow() == dialog; }, 5000);
+    INPUT keys[2] = {};
+    keys[0].type = keys[1].type = INPUT_KEYBOARD;
+    keys[0].ki.wVk = keys[1].ki.wVk = VK_F1;
+    keys[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    SendInput(2, keys, sizeof(INPUT));
+}
+
+class SetupRun : public ::testing::Test {
+protected:
+    // Answers the question box of install or uninstall; returns the box's text.
+    static std::wstring expectQuestion(RunningSetup& setup, int answer) {
+        HWND box = setup.waitForNewWindow();
+        EXPECT_NE(nullptr, box) << "no question box";
+        if (!box) return std::wstring();
+        EXPECT_EQ(L"Tovak", windowText(box));
+        EXPECT_NE(nullptr, GetDlgItem(box, IDYES));
+        EXPECT_NE(nullptr, GetDlgItem(box, IDNO));
+        EXPECT_EQ(GetWindow(box, GW_OWNER), setup.dialog()) << "modal to the dialog";
+        const std::wstring text = messageBoxText(box);
+        EXPECT_TRUE(setup.answer(box, answer));
+        return text;
+    }
+
+    // Reads and confirms the information or warning box that follows the question.
+    static std::wstring expectInformation(RunningSetup& setup) {
+        HWND box = setup.waitForNewWindow();
+        EXPECT_NE(nullptr, box) << "no information box";
+        if (!box) return std::wstring();
+        EXPECT_EQ(L"Tovak", windowText(box));
+        EXPECT_EQ(nullptr, GetDlgItem(box, IDNO));
+        const std::wstring text = messageBoxText(box);
+        EXPECT_TRUE(setup.answer(box, IDOK));
+        return text;
+    }
+
+    static void exitSetup(RunningSetup& setup) {
+        setup.click(IDOK);
+        DWORD exitCode = 99;
+        EXPECT_TRUE(setup.waitForExit(15000, &exitCode));
+        EXPECT_EQ(0u, exitCode);
+    }
+};
+
+TEST_F(SetupRun, StartsWithFocusOnInstallAndTheAboutEntryLastInTheSystemMenu) {
+    RunningSetup setup(setupProgram(), distDirectory());
+    ASSERT_TRUE(setup.started()) << "cannot start " << setupProgram() << ", error "
+                                 << GetLastError();
+    HWND dialog = setup.dialog();
+    ASSERT_NE(nullptr, dialog);
+    EXPECT_EQ(wideFromUtf8(u8"TovakLite セットアップツール ver 1.00"), windowText(dialog));
+    EXPECT_FALSE(IsWindowVisible(setup.control(IDCANCEL))) << "the Cancel button is hidden";
+    EXPECT_NE(0, GetWindowLongW(dialog, GWL_EXSTYLE) & WS_EX_APPWINDOW);
+
+    GUITHREADINFO gui = {};
+    gui.cbSize = sizeof(gui);
+    const DWORD thread = GetWindowThreadProcessId(dialog, nullptr);
+    ASSERT_TRUE(waitFor([&] { return GetGUIThreadInfo(thread, &gui) && gui.hwndFocus; }));
+    EXPECT_EQ(setup.control(kInstall), gui.hwndFocus) << "focus on the install button";
+
+    // The hook reads the system menu inside the setup tool's process.
+    char temp[MAX_PATH] = {};
+    GetTempPathA(MAX_PATH, temp);
+    const std::string report = std::string(temp) + "tovak_system_menu.txt";
+    DeleteFileA(report.c_str());
+    HMODULE probe = LoadLibraryA("system_menu_probe.dll");
+    ASSERT_NE(nullptr, probe) << "error " << GetLastError();
+    auto hookProcedure = reinterpret_cast<HOOKPROC>(
+        reinterpret_cast<void*>(GetProcAddress(probe, "systemMenuProbeHook")));
+    ASSERT_NE(nullptr, hookProcedure);
+    HHOOK hook = SetWindowsHookExA(WH_GETMESSAGE, hookProcedure, probe, thread);
+    ASSERT_NE(nullptr, hook) << "error " << GetLastError();
+    PostMessageW(dialog, RegisterWindowMessageW(L"TovakLite.SystemMenuProbe"), 0, 0);
+    const bool reported =
+        waitFor([&] { return readFile(report).find("last=") != std::string::npos; });
+    UnhookWindowsHookEx(hook);
+    FreeLibrary(probe);
+    ASSERT_TRUE(reported) << "the probe wrote no report";
+    const std::string menu = readFile(report);
+    DeleteFileA(report.c_str());
+    EXPECT_NE(std::string::npos, menu.find("icons=same\n")) << menu;
+    EXPECT_NE(std::string::npos, menu.find("before-last=separator\n")) << menu;
+    EXPECT_NE(std::string::npos, menu.find("last-id=16\n")) << menu;
+    EXPECT_NE(std::string::npos, menu.find(u8"last=TovakLite のﾊﾞｰｼﾞｮﾝ情報(&A)...\n")) << menu;
+
+    screenshot(dialog, "setup-dialog");
+    exitSetup(setup);
+}
+
+TEST_F(SetupRun, InstallRunsRegsvr32AndUninstallRemovesTheKeys) {
+    if (keyExists(kClsidKey)) RegDeleteTreeA(HKEY_CLASSES_ROOT, kClsidKey);  // an earlier run
+    ASSERT_FALSE(keyExists(kClsidKey));
+
+    RunningSetup setup(setupProgram(), distDirectory());
+    ASSERT_NE(nullptr, setup.dialog());
+
+    setup.click(kInstall);
+    EXPECT_EQ(wideFromUtf8(u8"TovakLite をインストールしますか？"), expectQuestion(setup, IDYES));
+    const std::wstring started = expectInformation(setup);
+    EXPECT_EQ(0u, started.find(wideFromUtf8(u8"「 DllRegisterServer in tovak.dll succeeded. 」")))
+        << started.size() << " characters";
+    EXPECT_TRUE(waitFor([&] { return keyExists(kClsidKey); }, 30000))
+        << "regsvr32 did not register tovak.dll";
+    const std::string server = std::string(kClsidKey) + "\\InprocServer32";
+    EXPECT_TRUE(keyExists(server.c_str()));
+
+    setup.click(kUninstall);
+    EXPECT_EQ(wideFromUtf8(u8"TovakLite をアンインストールしますか？"),
+              expectQuestion(setup, IDYES));
+    EXPECT_EQ(0u, expectInformation(setup).find(
+                      wideFromUtf8(u8"「 DllUnregisterServer in tovak.dll succeeded. 」")));
+    EXPECT_TRUE(waitFor([&] { return !keyExists(kClsidKey); }, 30000))
+        << "regsvr32 /u did not remove the keys";
+
+    exitSetup(setup);
+}
+
+TEST_F(SetupRun, AnsweringNoStartsNothing) {
+    RunningSetup setup(setupProgram(), distDirectory());
+    ASSERT_NE(nullptr, setup.dialog());
+    setup.click(kUninstall);
+    expectQuestion(setup, IDNO);
+    EXPECT_EQ(nullptr, setup.waitForNewWindow(1500)) << "nothing follows No";
+    for (DWORD child : setup.children()) {
+        ADD_FAILURE() << "a child process was started: " << processName(child);
+    }
+    EXPECT_TRUE(IsWindowEnabled(setup.dialog()));
+    exitSetup(setup);
+}
+
+TEST_F(SetupRun, F1OpensHelpHtmlBesideTheProgram) {
+    HtmlViewerAssociation association;
+    ScratchFolder records("tovak_help_");
+    const std::string record = records.path() + "\\opened.txt";
+    SetEnvironmentVariableA("TOVAK_HELP_RECORD", record.c_str());
+
+    RunningSetup setup(setupProgram(), distDirectory());
+    HWND dialog = setup.dialog();
+    ASSERT_NE(nullptr, dialog);
+    pressF1(dialog);
+    EXPECT_TRUE(waitFor([&] { return !readFile(record).empty(); }))
+        << "no program was asked to open help.html";
+    const std::string opened = readFile(record);
+    EXPECT_NE(std::string::npos, opened.find(distDirectory() + "\\help.html")) << opened;
+    EXPECT_EQ(nullptr, setup.waitForNewWindow(500)) << "F1 shows no box";
+    EXPECT_TRUE(IsWindowEnabled(dialog));
+    exitSetup(setup);
+    SetEnvironmentVariableA("TOVAK_HELP_RECORD", nullptr);
+}
+
+TEST_F(SetupRun, F1FindsHelpHtmlInTheCurrentDirectory) {
+    HtmlViewerAssociation association;
+    ScratchFolder program("tovak_program_");  // the program alone, without help.html
+    const std::string copy = program.path() + "\\TovakSetup.exe";
+    ASSERT_TRUE(CopyFileA(setupProgram().c_str(), copy.c_str(), FALSE));
+    const std::string record = program.path() + "\\opened.txt";
+    SetEnvironmentVariableA("TOVAK_HELP_RECORD", record.c_str());
+
+    RunningSetup setup(copy, distDirectory());
+    HWND dialog = setup.dialog();
+    ASSERT_NE(nullptr, dialog);
+    pressF1(dialog);
+    EXPECT_TRUE(waitFor([&] { return !readFile(record).empty(); }))
+        << "help.html of the current directory was not opened";
+    EXPECT_NE(std::string::npos, readFile(record).find(distDirectory() + "\\help.html"));
+    exitSetup(setup);
+    SetEnvironmentVariableA("TOVAK_HELP_RECORD", nullptr);
+}
+
+TEST_F(SetupRun, F1WithoutHelpHtmlShowsNothing) {
+    HtmlViewerAssociation association;
+    ScratchFolder elsewhere("tovak_nohelp_");  // neither help.html nor tovak.dll here
+    const std::string copy = elsewhere.path() + "\\TovakSetup.exe";
+    ASSERT_TRUE(CopyFileA(setupProgram().c_str(), copy.c_str(), FALSE));
+    const std::string record = elsewhere.path() + "\\opened.txt";
+    SetEnvironmentVariableA("TOVAK_HELP_RECORD", record.c_str());
+
+    RunningSetup setup(copy, elsewhere.path());
+    HWND dialog = setup.dialog();
+    ASSERT_NE(nullptr, dialog);
+    pressF1(dialog);
+    EXPECT_EQ(nullptr, setup.waitForNewWindow(2000)) << "nothing is reported";
+    EXPECT_TRUE(readFile(record).empty()) << readFile(record);
+    EXPECT_TRUE(IsWindowEnabled(dialog));
+
+    // The install command still starts regsvr32 here and says so at once, although
+    // tovak.dll is missing: the child itself starts.
+    setup.click(kInstall);
+    expectQuestion(setup, IDYES);
+    EXPECT_EQ(0u, expectInformation(setup).find(
+                      wideFromUtf8(u8"「 DllRegisterServer in tovak.dll succeeded. 」")));
+    exitSetup(setup);
+    SetEnvironmentVariableA("TOVAK_HELP_RECORD", nullptr);
+}
+
+TEST_F(SetupRun, ExitEscAndTheCloseBoxEndTheProgram) {
+    {
+        RunningSetup setup(setupProgram(), distDirectory());
+        ASSERT_NE(nullptr, setup.dialog());
+        exitSetup(setup);
+    }
+    {
+        RunningSetup setup(setupProgram(), distDirectory());
+        ASSERT_NE(nullptr, setup.dialog());
+        PostMessageW(setup.control(kInstall), WM_KEYDOWN, VK_ESCAPE, 0x00010001);
+        DWORD exitCode = 99;
+        EXPECT_TRUE(setup.waitForExit(15000, &exitCode)) << "Esc";
+        EXPECT_EQ(0u, exitCode);
+    }
+    {
+        RunningSetup setup(setupProgram(), distDirectory());
+        ASSERT_NE(nullptr, setup.dialog());
+        PostMessageW(setup.dialog(), WM_SYSCOMMAND, SC_CLOSE, 0);
+        DWORD exitCode = 99;
+        EXPECT_TRUE(setup.waitForExit(15000, &exitCode)) << "close box";
+        EXPECT_EQ(0u, exitCode);
+    }
+}
+
+TEST_F(SetupRun, AboutBoxFromTheButtonAndFromTheSystemMenu) {
+    RunningSetup setup(setupProgram(), distDirectory());
+    HWND dialog = setup.dialog();
+    ASSERT_NE(nullptr, dialog);
+
+    setup.click(kAbout);
+    HWND about = setup.waitForNewWindow();
+    ASSERT_NE(nullptr, about);
+    EXPECT_EQ(wideFromUtf8(u8"TovakLite のﾊﾞｰｼﾞｮﾝ情報"), windowText(about));
+    EXPECT_EQ(dialog, GetWindow(about, GW_OWNER));
+    EXPECT_FALSE(IsWindowEnabled(dialog)) << "the setup dialog is disabled meanwhile";
+    EXPECT_EQ(L"OK", windowText(GetDlgItem(about, IDOK)));
+    EXPECT_NE(nullptr, GetDlgItem(about, kSite));
+    screenshot(about, "about-box");
+    EXPECT_TRUE(setup.answer(about, IDOK));
+    EXPECT_TRUE(waitFor([&] { return IsWindowEnabled(dialog) != FALSE; }));
+
+    for (UINT command : {kAboutCommand, kAboutCommand + 0x0F}) {
+        PostMessageW(dialog, WM_SYSCOMMAND, command, 0);
+        about = setup.waitForNewWindow();
+        ASSERT_NE(nullptr, about) << std::hex << command;
+        EXPECT_EQ(wideFromUtf8(u8"TovakLite のﾊﾞｰｼﾞｮﾝ情報"), windowText(about));
+        EXPECT_TRUE(setup.answer(about, IDCANCEL));
+    }
+    exitSetup(setup);
+}
+
+}  // namespace
