@@ -1,5 +1,7 @@
 #include "extension/clipboard_text.h"
 
+#include <algorithm>
+
 namespace {
 
 bool isSeparator(char16_t c) { return c == u'\\' || c == u'/' || c == u':'; }
@@ -25,22 +27,35 @@ std::size_t wideFileNamePartOffset(std::u16string_view path) {
     return start;
 }
 
-std::u16string buildClipboardText(const WideStringList& selection, CommandOffset command) {
-    constexpr std::u16string_view kLineBreak = u"\r\n";
-    const int count = selection.count();
+namespace {
+
+constexpr std::u16string_view kLineBreak = u"\r\n";
+
+// The part of a path that its line shows.
+std::u16string_view lineOf(std::u16string_view path, CommandOffset command) {
+    return command == CopyNames ? path.substr(wideFileNamePartOffset(path)) : path;
+}
+
+}  // namespace
+
+std::size_t clipboardTextLength(const WideStringList& selection, CommandOffset command) {
     std::size_t length = 0;
-    for (int i = 0; i < count; ++i) {
-        const std::u16string_view path = selection[i];
-        length += (i > 0 ? kLineBreak.size() : 0) + path.size() -
-                  (command == CopyNames ? wideFileNamePartOffset(path) : 0);
+    for (int i = 0; i < selection.count(); ++i) {
+        length += (i > 0 ? kLineBreak.size() : 0) + lineOf(selection[i], command).size();
     }
-    std::u16string text;
-    text.reserve(length);
-    for (int i = 0; i < count; ++i) {
-        const std::u16string_view path = selection[i];
-        if (i > 0) text += kLineBreak;
-        const std::size_t start = command == CopyNames ? wideFileNamePartOffset(path) : 0;
-        text.append(path.substr(start));
+    return length;
+}
+
+void writeClipboardText(const WideStringList& selection, CommandOffset command, char16_t* out) {
+    for (int i = 0; i < selection.count(); ++i) {
+        if (i > 0) out = std::copy(kLineBreak.begin(), kLineBreak.end(), out);
+        const std::u16string_view line = lineOf(selection[i], command);
+        out = std::copy(line.begin(), line.end(), out);
     }
+}
+
+std::u16string buildClipboardText(const WideStringList& selection, CommandOffset command) {
+    std::u16string text(clipboardTextLength(selection, command), u'\0');
+    writeClipboardText(selection, command, &text[0]);
     return text;
 }

@@ -16,5 +16,11 @@ const char* fileNamePart(const char* path, const CodePage& codePage);
 // The same on a UTF-16 path: the offset at which its file-name part starts.
 std::size_t wideFileNamePartOffset(std::u16string_view path);
 
-// The whole text, built in one pass. Throws std::bad_alloc only.
+// Length of the text in UTF-16 units, without a terminator.
+std::size_t clipboardTextLength(const WideStringList& selection, CommandOffset command);
+
+// Writes the text, clipboardTextLength units and no terminator, to `out`.
+void writeClipboardText(const WideStringList& selection, CommandOffset command, char16_t* out);
+
+// The whole text as a string. Throws std::bad_alloc only.
 std::u16string buildClipboardText(const WideStringList& selection, CommandOffset command);

@@ -1,29 +1,48 @@
 // IContextMenu::InvokeCommand: the two copy commands. The text goes on the clipboard
 // as CF_TEXT in the ANSI code page and, beside it, as CF_UNICODETEXT, so that names
-// the code page cannot represent still paste correctly.
+// the code page cannot represent still paste correctly. Both are written straight into
+// the blocks that the clipboard takes over.
 #include <cstring>
-#include <new>
 
-#include "common/code_page.h"
 #include "common/global_memory.h"
 #include "extension/clipboard_text.h"
 #include "extension/handler_state.h"
 
 namespace {
 
-// Places `size` bytes followed by `padding` zero bytes on the open clipboard.
-void setClipboardBlock(UINT format, const void* data, std::size_t size, std::size_t padding) {
-    GlobalMemory block(size + padding);
-    if (!block.get()) return;
-    {
-        GlobalLockScope lock(block.get());
-        if (!lock.data()) return;
-        auto* bytes = static_cast<unsigned char*>(lock.data());
-        if (size > 0) std::memcpy(bytes, data, size);
-        std::memset(bytes + size, 0, padding);
-    }
-    // Once the clipboard accepts the block it owns it; otherwise it is freed here.
-    if (SetClipboardData(format, block.get())) block.release();
+// The text with a terminator, as CF_UNICODETEXT wants it; null if memory runs out.
+HGLOBAL makeUnicodeBlock(const WideStringList& selection, CommandOffset command,
+                         std::size_t length) {
+    if (length > (SIZE_MAX / sizeof(char16_t)) - 1) return nullptr;
+    GlobalMemory block((length + 1) * sizeof(char16_t));
+    GlobalLockScope lock(block.get());
+    if (!lock.data()) return nullptr;
+    auto* text = static_cast<char16_t*>(lock.data());
+    writeClipboardText(selection, command, text);
+    text[length] = u'\0';
+    return block.release();
+}
+
+// The same text in the ANSI code page (WideCharToMultiByte, no flags, no default character
+// of our own), followed by its terminator and two more zero bytes; null if memory runs out.
+// A text the code page cannot convert at all is left empty.
+HGLOBAL makeAnsiBlock(const wchar_t* text, std::size_t length) {
+    const int units = length <= 0x3FFFFFFF ? static_cast<int>(length) : 0;
+    const int size =
+        units > 0 ? WideCharToMultiByte(CP_ACP, 0, text, units, nullptr, 0, nullptr, nullptr) : 0;
+    GlobalMemory block(static_cast<std::size_t>(size > 0 ? size : 0) + 3);
+    GlobalLockScope lock(block.get());
+    if (!lock.data()) return nullptr;
+    auto* bytes = static_cast<char*>(lock.data());
+    const int written =
+        size > 0 ? WideCharToMultiByte(CP_ACP, 0, text, units, bytes, size, nullptr, nullptr) : 0;
+    std::memset(bytes + written, 0, static_cast<std::size_t>(size - written) + 3);
+    return block.release();
+}
+
+// Hands a block to the open clipboard, which owns it from then on; freed if refused.
+void setClipboardBlock(UINT format, HGLOBAL block) {
+    if (block && !SetClipboardData(format, block)) GlobalFree(block);
 }
 
 }  // namespace
@@ -35,21 +54,27 @@ HRESULT HandlerState::invokeCommand(const CMINVOKECOMMANDINFO* info) {
     const auto command = static_cast<UINT>(verb & 0xFFFF);
     if (command >= CommandCount) return S_OK;
 
-    std::u16string text;
-    std::string ansi;
-    try {
-        text = buildClipboardText(selection_, static_cast<CommandOffset>(command));
-    } catch (const std::bad_alloc&) {
-        return S_OK;  // nothing to offer; the clipboard stays as it was
+    const auto offset = static_cast<CommandOffset>(command);
+    const std::size_t length = clipboardTextLength(selection_, offset);
+    HGLOBAL unicode = makeUnicodeBlock(selection_, offset, length);
+    if (!unicode) return S_OK;  // nothing to offer; the clipboard stays as it was
+    HGLOBAL ansi = nullptr;
+    {
+        GlobalLockScope lock(unicode);
+        ansi = makeAnsiBlock(static_cast<const wchar_t*>(lock.data()), length);
     }
-    if (!ansiCodePage().fromWide(text, ansi)) ansi.clear();
-
-    if (!OpenClipboard(nullptr)) return S_OK;
+    if (!ansi) {
+        GlobalFree(unicode);
+        return S_OK;
+    }
+    if (!OpenClipboard(nullptr)) {
+        GlobalFree(ansi);
+        GlobalFree(unicode);
+        return S_OK;
+    }
     EmptyClipboard();
-    // The ANSI text, its terminator and two more zero bytes.
-    setClipboardBlock(CF_TEXT, ansi.data(), ansi.size(), 3);
-    setClipboardBlock(CF_UNICODETEXT, text.data(), text.size() * sizeof(char16_t),
-                      sizeof(char16_t));
+    setClipboardBlock(CF_TEXT, ansi);
+    setClipboardBlock(CF_UNICODETEXT, unicode);
     CloseClipboard();
     return S_OK;
 }

@@ -63,6 +63,8 @@ DropListStatus parseDropList(const unsigned char* block, std::size_t size, const
     const std::uint32_t offset = readUint32(block);
     const bool wide = readUint32(block + 16) != 0;
     if (offset < kDropFilesHeaderSize || offset > size) return DropListStatus::BadHeader;
+    // The text cannot take more units than the list has bytes (ANSI) or byte pairs (wide).
+    items.reserve(wide ? (size - offset) / 2 : size - offset);
     try {
         std::u16string item;  // one buffer, reused for every item
         return wide ? readWide(block + offset, size - offset, items, item)

@@ -1,5 +1,6 @@
 #include "extension/wide_string_list.h"
 
+#include <exception>
 #include <new>
 
 void WideStringList::append(const char16_t* text, std::size_t length) noexcept {
@@ -18,6 +19,14 @@ void WideStringList::append(const char16_t* text, std::size_t length) noexcept {
 void WideStringList::clear() noexcept {
     std::u16string().swap(chars_);
     std::vector<std::size_t>().swap(starts_);
+}
+
+void WideStringList::reserve(std::size_t units) noexcept {
+    try {
+        chars_.reserve(units);
+    } catch (const std::exception&) {
+        // Growing on demand still works.
+    }
 }
 
 void WideStringList::swap(WideStringList& other) noexcept {

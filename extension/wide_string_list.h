@@ -15,6 +15,9 @@ public:
     void append(const char16_t* text, std::size_t length) noexcept;
     void append(std::u16string_view text) noexcept { append(text.data(), text.size()); }
     void clear() noexcept;
+    // Makes room for `units` UTF-16 units of text in all (terminators included); a
+    // failure only means the list grows step by step instead.
+    void reserve(std::size_t units) noexcept;
     void swap(WideStringList& other) noexcept;
 
     int count() const noexcept { return static_cast<int>(starts_.size()); }
