@@ -238,6 +238,13 @@ HRESULT RegistryScriptInterpreter::readToken(char* buffer, std::size_t size) {
     return S_OK;
 }
 
+HRESULT RegistryScriptInterpreter::readValueItemHead() {
+    HRESULT hr = readToken(valueName_, kValueNameSize);
+    if (SUCCEEDED(hr)) hr = readToken();
+    if (FAILED(hr)) return hr;
+    return token_[0] == '=' ? S_OK : DISP_E_EXCEPTION;
+}
+
 HRESULT RegistryScriptInterpreter::skipValueClause() {
     if (token_[0] != '=') return S_OK;
     HRESULT hr = readToken();             // type
@@ -376,10 +383,8 @@ HRESULT RegistryScriptInterpreter::walkRegister(RegistryKey parent, int depth) {
             }
             if (isKeyword("Val")) {
                 itemHasKey = false;
-                hr = readToken(valueName_, kValueNameSize);
-                if (SUCCEEDED(hr)) hr = readToken();
+                hr = readValueItemHead();
                 if (FAILED(hr)) return hr;
-                if (token_[0] != '=') return DISP_E_EXCEPTION;
                 hr = writeValue(parent, valueName_);
                 if (FAILED(hr)) return hr;
             } else {
@@ -437,10 +442,8 @@ HRESULT RegistryScriptInterpreter::walkUnregister(RegistryKey parent, int depth)
             if (FAILED(hr)) return hr;
         }
         if (isKeyword("Val")) {
-            hr = readToken(valueName_, kValueNameSize);
-            if (SUCCEEDED(hr)) hr = readToken();
+            hr = readValueItemHead();
             if (FAILED(hr)) return hr;
-            if (token_[0] != '=') return DISP_E_EXCEPTION;
             if (!skip) registry_.deleteValue(parent, valueName_);
             hr = skipValueClause();
             if (FAILED(hr)) return hr;
@@ -537,10 +540,8 @@ HRESULT RegistryScriptInterpreter::skipBlock() {
             if (FAILED(hr)) return hr;
         }
         if (isKeyword("Val")) {
-            hr = readToken(valueName_, kValueNameSize);
-            if (SUCCEEDED(hr)) hr = readToken();
+            hr = readValueItemHead();
             if (FAILED(hr)) return hr;
-            if (token_[0] != '=') return DISP_E_EXCEPTION;
             hr = skipValueClause();
             continue;
         }

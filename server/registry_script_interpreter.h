@@ -55,6 +55,9 @@ private:
     void skipWhitespace();
     HRESULT readToken(char* buffer, std::size_t size);
     HRESULT readToken() { return readToken(token_, kTokenSize); }
+    // After "Val": reads the value name into valueName_ and the token that must begin
+    // with '=' (DISP_E_EXCEPTION if it does not).
+    HRESULT readValueItemHead();
     HRESULT skipValueClause();
     HRESULT writeValue(RegistryKey key, const char* name);
 
