@@ -11,6 +11,7 @@
 #include "server/context_menu_handler_creator.h"
 #include "server/server_module.h"
 #include "tests/common/counting_unknown.h"
+#include "tests/common/fake_data_object.h"
 
 namespace {
 
@@ -22,37 +23,6 @@ public:
     void TearDown() override { serverModule().Term(); }
 };
 const auto* const kModule = ::testing::AddGlobalTestEnvironment(new ModuleEnvironment);
-
-// A data object that only counts its references; it has no drop list to give.
-class CountingDataObject : public IDataObject {
-public:
-    STDMETHODIMP QueryInterface(REFIID iid, void** out) override {
-        if (!out) return E_POINTER;
-        *out = nullptr;
-        if (!IsEqualIID(iid, IID_IUnknown) && !IsEqualIID(iid, IID_IDataObject)) {
-            return E_NOINTERFACE;
-        }
-        *out = static_cast<IDataObject*>(this);
-        AddRef();
-        return S_OK;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return static_cast<ULONG>(++references_); }
-    STDMETHODIMP_(ULONG) Release() override { return static_cast<ULONG>(--references_); }
-    STDMETHODIMP GetData(FORMATETC*, STGMEDIUM*) override { return DV_E_FORMATETC; }
-    STDMETHODIMP GetDataHere(FORMATETC*, STGMEDIUM*) override { return E_NOTIMPL; }
-    STDMETHODIMP QueryGetData(FORMATETC*) override { return DV_E_FORMATETC; }
-    STDMETHODIMP GetCanonicalFormatEtc(FORMATETC*, FORMATETC*) override { return E_NOTIMPL; }
-    STDMETHODIMP SetData(FORMATETC*, STGMEDIUM*, BOOL) override { return E_NOTIMPL; }
-    STDMETHODIMP EnumFormatEtc(DWORD, IEnumFORMATETC**) override { return E_NOTIMPL; }
-    STDMETHODIMP DAdvise(FORMATETC*, DWORD, IAdviseSink*, DWORD*) override { return E_NOTIMPL; }
-    STDMETHODIMP DUnadvise(DWORD) override { return E_NOTIMPL; }
-    STDMETHODIMP EnumDAdvise(IEnumSTATDATA**) override { return E_NOTIMPL; }
-
-    LONG references() const { return references_; }
-
-private:
-    LONG references_ = 0;
-};
 
 // The controlling object of an aggregate: counts its references and answers only
 // IUnknown itself, or, when `inner` is set, hands every other interface to the
@@ -209,7 +179,7 @@ TEST_F(HandlerIdentity, SiteIsHeldCountedAndReplaced) {
 TEST(HandlerRelease, FinalReleaseGivesBackSiteDataObjectAndLockOnce) {
     const LONG before = serverModule().lockCount();
     CountingUnknown site;
-    CountingDataObject data;
+    FakeDataObject data(DV_E_FORMATETC);  // counts references, gives no drop list
     void* out = nullptr;
     ASSERT_EQ(S_OK, createContextMenuHandler(nullptr, IID_IShellExtInit, &out));
     auto* init = static_cast<IShellExtInit*>(out);
