@@ -33,10 +33,10 @@ target_sources(tovak_core PRIVATE ${TOVAK_GENERATED_DIR}/halvint_i.c)
 add_custom_target(tovak_resources DEPENDS ${TOVAK_IDL_OUTPUTS})
 add_dependencies(tovak_core tovak_resources)
 set_source_files_properties(${TOVAK_DLL_RC} PROPERTIES
-    OBJECT_DEPENDS "${TOVAK_TYPELIB};${TOVAK_ICON};${CMAKE_SOURCE_DIR}/resources/resource_ids.h")
+    OBJECT_DEPENDS "${TOVAK_TYPELIB};${TOVAK_ICON};${CMAKE_SOURCE_DIR}/resources/resource_ids.h;${TOVAK_GENERATED_DIR}/tovak_version.h")
 
 # The setup tool's resources, and the help page shipped beside it.
 set(TOVAK_SETUP_RC ${CMAKE_SOURCE_DIR}/resources/setup.rc)
 set(TOVAK_HELP_HTML ${CMAKE_SOURCE_DIR}/resources/help.html)
 set_source_files_properties(${TOVAK_SETUP_RC} PROPERTIES OBJECT_DEPENDS
-    "${CMAKE_SOURCE_DIR}/resources/setup_resource.h;${CMAKE_SOURCE_DIR}/resources/setup_dialogs.rc;${CMAKE_SOURCE_DIR}/resources/setup_strings.rc;${CMAKE_SOURCE_DIR}/resources/setup_version.rc;${CMAKE_SOURCE_DIR}/resources/setup.ico")
+    "${CMAKE_SOURCE_DIR}/resources/setup_resource.h;${CMAKE_SOURCE_DIR}/resources/setup_dialogs.rc;${CMAKE_SOURCE_DIR}/resources/setup_strings.rc;${CMAKE_SOURCE_DIR}/resources/setup_version.rc;${CMAKE_SOURCE_DIR}/resources/setup.ico;${TOVAK_GENERATED_DIR}/tovak_version.h")

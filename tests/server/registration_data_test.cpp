@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/server/registry_reader.h"
+#include "tovak_version.h"
 
 namespace {
 
@@ -179,6 +180,32 @@ TEST(RegistrationData, VersionResourceMarksSelfRegistration) {
     ASSERT_TRUE(VerQueryValueA(info.data(), "\\StringFileInfo\\040904b0\\OLESelfRegister", &value,
                                &length));
     EXPECT_LE(length, 1u);
+}
+
+// The shipped, stripped DLL still carries its version resource, with the product's
+// version in the numbers and in both texts.
+TEST(RegistrationData, VersionResourceCarriesTheProductVersion) {
+    const std::string dll = distDll();
+    DWORD handle = 0;
+    const DWORD size = GetFileVersionInfoSizeA(dll.c_str(), &handle);
+    ASSERT_NE(0u, size) << "error " << GetLastError();
+    std::vector<char> info(size);
+    ASSERT_TRUE(GetFileVersionInfoA(dll.c_str(), 0, size, info.data()));
+    VS_FIXEDFILEINFO* fixed = nullptr;
+    UINT length = 0;
+    ASSERT_TRUE(VerQueryValueA(info.data(), "\\", reinterpret_cast<void**>(&fixed), &length));
+    EXPECT_EQ(static_cast<DWORD>(MAKELONG(TOVAK_VERSION_MINOR, TOVAK_VERSION_MAJOR)),
+              fixed->dwFileVersionMS);
+    EXPECT_EQ(static_cast<DWORD>(MAKELONG(TOVAK_VERSION_BUILD, TOVAK_VERSION_PATCH)),
+              fixed->dwProductVersionLS);
+    for (const char* name : {"FileVersion", "ProductVersion"}) {
+        char* text = nullptr;
+        const std::string key = std::string("\\StringFileInfo\\040904b0\\") + name;
+        ASSERT_TRUE(
+            VerQueryValueA(info.data(), key.c_str(), reinterpret_cast<void**>(&text), &length))
+            << name;
+        EXPECT_STREQ(TOVAK_VERSION_RESOURCE_TEXT, text) << name;
+    }
 }
 
 }  // namespace

@@ -2,12 +2,14 @@
 // field by field, the string table, the icon and the version resource.
 #include <windows.h>
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
 #include "resources/setup_resource.h"
+#include "tovak_version.h"
 #include "setup/framework/resource_string.h"
 #include "tests/setup/ansi_text.h"
 
@@ -179,7 +181,8 @@ TEST(SetupResources, SetupDialogTemplate) {
     EXPECT_EQ(0, dialog.y);
     EXPECT_EQ(242, dialog.cx);
     EXPECT_EQ(153, dialog.cy);
-    EXPECT_EQ(wideFromUtf8(u8"TovakLite セットアップツール ver 1.00"), dialog.caption);
+    EXPECT_EQ(wideFromUtf8(u8"TovakLite セットアップツール ver " TOVAK_VERSION_TEXT),
+              dialog.caption);
     EXPECT_EQ(9, dialog.pointSize);
     EXPECT_EQ(0, dialog.weight);
     EXPECT_EQ(0, dialog.italic);
@@ -225,7 +228,7 @@ TEST(SetupResources, AboutDialogTemplate) {
     const auto& c = dialog.controls;
     expectControl(c[0], -1, kStatic, shown | SS_ICON, 11, 17, 20, 20, "#128", 1);
     expectControl(c[1], -1, kStatic, shown | SS_LEFT | SS_NOPREFIX | WS_GROUP, 40, 10, 119, 8,
-                  "TovakLite Version 1.00", 2);
+                  "TovakLite Version " TOVAK_VERSION_TEXT, 2);
     expectControl(c[2], -1, kStatic, shown | SS_LEFT | WS_GROUP, 40, 25, 119, 8,
                   "Copyright (C) 2026 TovakLite Project", 3);
     expectControl(c[3], IDOK, kButton, shown | BS_DEFPUSHBUTTON | WS_GROUP | WS_TABSTOP, 178, 7, 50,
@@ -293,10 +296,12 @@ TEST(SetupResources, VersionResource) {
     VS_FIXEDFILEINFO* fixed = nullptr;
     UINT length = 0;
     ASSERT_TRUE(VerQueryValueW(data.data(), L"\\", reinterpret_cast<void**>(&fixed), &length));
-    EXPECT_EQ(0x00010000u, fixed->dwFileVersionMS);
-    EXPECT_EQ(0x00000001u, fixed->dwFileVersionLS);
-    EXPECT_EQ(0x00010000u, fixed->dwProductVersionMS);
-    EXPECT_EQ(0x00000001u, fixed->dwProductVersionLS);
+    const DWORD high = MAKELONG(TOVAK_VERSION_MINOR, TOVAK_VERSION_MAJOR);
+    const DWORD low = MAKELONG(TOVAK_VERSION_BUILD, TOVAK_VERSION_PATCH);
+    EXPECT_EQ(high, fixed->dwFileVersionMS);
+    EXPECT_EQ(low, fixed->dwFileVersionLS);
+    EXPECT_EQ(high, fixed->dwProductVersionMS);
+    EXPECT_EQ(low, fixed->dwProductVersionLS);
     EXPECT_EQ(0x3Fu, fixed->dwFileFlagsMask);
     EXPECT_EQ(0u, fixed->dwFileFlags);
     EXPECT_EQ(static_cast<DWORD>(VOS__WINDOWS32), fixed->dwFileOS);
@@ -316,14 +321,14 @@ TEST(SetupResources, VersionResource) {
         {L"Comments", ""},
         {L"CompanyName", ""},
         {L"FileDescription", "TovakSetup"},
-        {L"FileVersion", "1, 0, 0, 1"},
+        {L"FileVersion", TOVAK_VERSION_RESOURCE_TEXT},
         {L"InternalName", "TovakSetup"},
         {L"LegalCopyright", "Copyright (C) 2026 TovakLite Project"},
         {L"LegalTrademarks", ""},
         {L"OriginalFilename", "TovakSetup.EXE"},
         {L"PrivateBuild", ""},
         {L"ProductName", u8"TovakSetup ｱﾌﾟﾘｹｰｼｮﾝ"},
-        {L"ProductVersion", "1, 0, 0, 1"},
+        {L"ProductVersion", TOVAK_VERSION_RESOURCE_TEXT},
         {L"SpecialBuild", ""},
     };
     for (const auto& v : values) {
@@ -341,3 +346,13 @@ TEST(SetupResources, VersionResource) {
 }
 
 }  // namespace
+
+// What users see ("ver 1.00") is made from the same numbers as the version resource.
+TEST(SetupResources, VersionTextIsMajorAndTwoDigitsOfMinor) {
+    char expected[32] = {};
+    std::snprintf(expected, sizeof expected, "%d.%02d", TOVAK_VERSION_MAJOR, TOVAK_VERSION_MINOR);
+    EXPECT_STREQ(expected, TOVAK_VERSION_TEXT);
+    std::snprintf(expected, sizeof expected, "%d, %d, %d, %d", TOVAK_VERSION_MAJOR,
+                  TOVAK_VERSION_MINOR, TOVAK_VERSION_PATCH, TOVAK_VERSION_BUILD);
+    EXPECT_STREQ(expected, TOVAK_VERSION_RESOURCE_TEXT);
+}

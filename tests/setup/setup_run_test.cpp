@@ -12,6 +12,7 @@
 
 #include "tests/setup/ansi_text.h"
 #include "tests/setup/setup_driver.h"
+#include "tovak_version.h"
 
 namespace {
 
@@ -216,7 +217,8 @@ TEST_F(SetupRun, StartsWithFocusOnInstallAndTheAboutEntryLastInTheSystemMenu) {
                                  << GetLastError();
     HWND dialog = setup.dialog();
     ASSERT_NE(nullptr, dialog);
-    EXPECT_EQ(wideFromUtf8(u8"TovakLite セットアップツール ver 1.00"), windowText(dialog));
+    EXPECT_EQ(wideFromUtf8(u8"TovakLite セットアップツール ver " TOVAK_VERSION_TEXT),
+              windowText(dialog));
     EXPECT_FALSE(IsWindowVisible(setup.control(IDCANCEL))) << "the Cancel button is hidden";
     EXPECT_NE(0, GetWindowLongW(dialog, GWL_EXSTYLE) & WS_EX_APPWINDOW);
 
