@@ -14,5 +14,7 @@ done
 CC=clang CXX=clang++ cmake -S . -B "$TOVAK_BUILD/native" -G "Unix Makefiles" \
     -DCMAKE_BUILD_TYPE=Debug >/dev/null
 cmake --build "$TOVAK_BUILD/native" -j "$jobs"
+# The package a user downloads, dist/TovakLite-<version>.zip, from what was just built.
+tools/package.sh >/dev/null
 # One CTest run over all three trees.
 printf 'subdirs("native" "x86" "x64")\n' >"$TOVAK_BUILD/CTestTestfile.cmake"

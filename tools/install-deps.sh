@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build and the tests need; does nothing when all are
-# present. Idempotent and safe to run on a fresh Debian machine as root.
+# Installs the Debian packages the build and the tests need (python3 packs and checks
+# the release zip); does nothing when all are present. Idempotent and safe to run on a
+# fresh Debian machine as root.
 set -euo pipefail
 packages=(
     cmake clang libclang-rt-14-dev googletest clang-format
@@ -9,6 +10,7 @@ packages=(
     libwine-dev wine wine64 wine32:i386
     xvfb xauth x11-apps imagemagick fonts-ipafont-gothic locales
     chromium
+    python3
 )
 missing=()
 for p in "${packages[@]}"; do
