@@ -28,11 +28,27 @@ const CLSID kGotoListClsid = {
 
 constexpr UINT kFirstId = 1;
 
+// The steps of one right-click, timed one by one.
+enum Step {
+    kLoad,
+    kClassObject,
+    kCreate,
+    kInitialize,
+    kQueryContextMenu,
+    kMeasureDraw,
+    kRelease,
+    kSteps
+};
+const char* const kStepNames[kSteps] = {
+    "LoadLibrary",      "DllGetClassObject", "CreateInstance",       "Initialize",
+    "QueryContextMenu", "measure + draw",    "release + FreeLibrary"};
+
 struct Server {
     const char* name;
     std::wstring path;
     const CLSID* clsid;
     std::vector<double> samples;
+    double steps[kSteps] = {};  // the total time of each step over the measured rounds
 };
 
 // The items' measuring and drawing, as the menu's window asks for them.
@@ -59,36 +75,47 @@ void measureAndDraw(IContextMenu3* handler, HMENU menu, HDC dc) {
     }
 }
 
-// One right-click through `server`; the HRESULT of the first step that failed, or the
-// number of items QueryContextMenu inserted.
-HRESULT rightClick(const Server& server, IDataObject* selection, HDC dc) {
+// One right-click through `server`, each step's time added to `steps`; the HRESULT of
+// the first step that failed, or QueryContextMenu's.
+HRESULT rightClick(const Server& server, IDataObject* selection, HDC dc, double* steps) {
+    double mark = nowMs();
+    auto lap = [&](Step step) {
+        const double now = nowMs();
+        steps[step] += now - mark;
+        mark = now;
+    };
     HMODULE dll = LoadLibraryW(server.path.c_str());
     if (!dll) return HRESULT_FROM_WIN32(GetLastError());
+    lap(kLoad);
     auto getClassObject = reinterpret_cast<GetClassObjectFunction>(
         reinterpret_cast<void*>(GetProcAddress(dll, "DllGetClassObject")));
     IClassFactory* factory = nullptr;
     HRESULT hr = getClassObject ? getClassObject(*server.clsid, IID_IClassFactory,
                                                  reinterpret_cast<void**>(&factory))
                                 : E_NOINTERFACE;
+    lap(kClassObject);
     IShellExtInit* init = nullptr;
     if (SUCCEEDED(hr)) {
         hr = factory->CreateInstance(nullptr, IID_IShellExtInit, reinterpret_cast<void**>(&init));
     }
+    lap(kCreate);
     if (SUCCEEDED(hr)) hr = init->Initialize(nullptr, selection, nullptr);
+    lap(kInitialize);
     IContextMenu3* handler = nullptr;
     if (SUCCEEDED(hr)) {
         hr = init->QueryInterface(IID_IContextMenu3, reinterpret_cast<void**>(&handler));
     }
-    if (SUCCEEDED(hr)) {
-        HMENU menu = CreatePopupMenu();
-        hr = handler->QueryContextMenu(menu, 0, kFirstId, 0x7FFF, CMF_NORMAL);
-        measureAndDraw(handler, menu, dc);
-        DestroyMenu(menu);
-    }
+    HMENU menu = CreatePopupMenu();
+    if (SUCCEEDED(hr)) hr = handler->QueryContextMenu(menu, 0, kFirstId, 0x7FFF, CMF_NORMAL);
+    lap(kQueryContextMenu);
+    if (handler) measureAndDraw(handler, menu, dc);
+    lap(kMeasureDraw);
+    DestroyMenu(menu);
     if (handler) handler->Release();
     if (init) init->Release();
     if (factory) factory->Release();
     FreeLibrary(dll);
+    lap(kRelease);
     return hr;
 }
 
@@ -122,6 +149,13 @@ int main(int argc, char** argv) {
     const int rounds = argc > 3 ? std::max(1, std::atoi(argv[3])) : 200;
 
     OleInitialize(nullptr);
+    // What Explorer has loaded all the time; without them, every FreeLibrary of the
+    // handler would unload its imports too and every LoadLibrary load them again.
+    for (const wchar_t* resident :
+         {L"advapi32.dll", L"comctl32.dll", L"gdi32.dll", L"msvcrt.dll", L"ole32.dll",
+          L"oleaut32.dll", L"shell32.dll", L"shlwapi.dll", L"user32.dll"}) {
+        LoadLibraryW(resident);
+    }
     const std::wstring folder = makeTempFolder(L"rclick");
     createFile(folder + L"\\report.txt");
     HRESULT hr = E_FAIL;
@@ -138,7 +172,8 @@ int main(int argc, char** argv) {
 
     // Two rounds of each unmeasured: the system DLLs both load are then in memory.
     for (Server* server : {&tovak, &floor}) {
-        for (int i = 0; i < 2; ++i) hr = rightClick(*server, selection, dc);
+        double ignored[kSteps] = {};
+        for (int i = 0; i < 2; ++i) hr = rightClick(*server, selection, dc, ignored);
         std::printf("%-16s QueryContextMenu -> 0x%08lX\n", server->name,
                     static_cast<unsigned long>(hr));
         if (FAILED(hr)) return 1;
@@ -146,7 +181,7 @@ int main(int argc, char** argv) {
     for (int i = 0; i < rounds; ++i) {
         for (Server* server : {&tovak, &floor}) {
             const double start = nowMs();
-            rightClick(*server, selection, dc);
+            rightClick(*server, selection, dc, server->steps);
             server->samples.push_back(nowMs() - start);
         }
     }
@@ -160,6 +195,11 @@ int main(int argc, char** argv) {
     }
     std::printf("ratio tovak.dll / null_server.dll: %.2f\n",
                 percentile(tovak.samples, 0.5) / percentile(floor.samples, 0.5));
+    std::printf("mean per step (ms):       %10s %16s\n", "tovak.dll", "null_server.dll");
+    for (int step = 0; step < kSteps; ++step) {
+        std::printf("  %-22s %10.3f %16.3f\n", kStepNames[step], tovak.steps[step] / rounds,
+                    floor.steps[step] / rounds);
+    }
 
     SelectObject(dc, oldBitmap);
     DeleteObject(bitmap);

@@ -5,6 +5,7 @@
 set -euo pipefail
 . "$(dirname "$0")/wine-env.sh"
 cd "$TOVAK_ROOT"
+mkdir -p "$TMPDIR"
 for arch in x86 x64; do
     case $arch in x86) triple=i686 ;; x64) triple=x86_64 ;; esac
     if [ ! -f "$TOVAK_BUILD/$arch/CMakeCache.txt" ]; then
