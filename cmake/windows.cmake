@@ -31,10 +31,12 @@ if(TOVAK_ARCH STREQUAL "x64")
     add_link_options(-Wl,--high-entropy-va)
 endif()
 # Reproducible: no time stamp in the PE header, and no folder of this build in a binary or
-# its debug information (source and build paths are written relative to their roots).
+# its debug information: the source root is written as "source", the build folder (also
+# the compiler's working folder, and maybe inside the source root) as "build". Of two
+# matching maps GCC takes the one given last.
 add_link_options(-Wl,--no-insert-timestamp)
-add_compile_options(-ffile-prefix-map=${CMAKE_SOURCE_DIR}/=
-                    -ffile-prefix-map=${CMAKE_BINARY_DIR}/=)
+add_compile_options(-ffile-prefix-map=${CMAKE_SOURCE_DIR}=source
+                    -ffile-prefix-map=${CMAKE_BINARY_DIR}=build)
 
 # GoogleTest, built from Debian's sources with the same cross compiler.
 set(gtest_disable_pthreads OFF CACHE BOOL "" FORCE)
