@@ -8,7 +8,9 @@
 #include <gtest/gtest.h>
 
 #include "extension/handler_state.h"
+#include "extension/command_offset.h"
 #include "tests/common/drop_block.h"
+#include "tests/extension/clipboard_probe.h"
 #include "tests/common/fake_data_object.h"
 #include "tests/common/shell_selection.h"
 
@@ -30,7 +32,7 @@ TEST(SelectionCapture, TakesEveryPathInOrderAndHoldsTheDataObject) {
     FakeDataObject data(drop_block::wide(kThree));
     {
         HandlerState state;
-        const HRESULT hr = state.initialize(&data);
+        const HRESULT hr = state.initialize(nullptr, &data);
         EXPECT_EQ(S_OK, hr) << std::hex << hr;
         EXPECT_EQ(kThree, selectionOf(state));
         EXPECT_EQ(1, data.references()) << "the handler keeps one reference";
@@ -43,8 +45,8 @@ TEST(SelectionCapture, ASecondInitializeReplacesTheSelectionAndTheDataObject) {
     FakeDataObject first(drop_block::wide(kThree));
     FakeDataObject second(drop_block::ansi({"E:\\one", "E:\\two"}));
     HandlerState state;
-    ASSERT_EQ(S_OK, state.initialize(&first));
-    const HRESULT hr = state.initialize(&second);
+    ASSERT_EQ(S_OK, state.initialize(nullptr, &first));
+    const HRESULT hr = state.initialize(nullptr, &second);
     EXPECT_EQ(S_OK, hr) << std::hex << hr;
     EXPECT_EQ((std::vector<std::u16string>{u"E:\\one", u"E:\\two"}), selectionOf(state));
     EXPECT_EQ(0, first.references());
@@ -59,9 +61,9 @@ TEST(SelectionCapture, FailuresKeepThePreviousSelection) {
     drop_block::putUint32(outside, 0, 4096);
     FakeDataObject badOffset(outside);
     HandlerState state;
-    ASSERT_EQ(S_OK, state.initialize(&good));
+    ASSERT_EQ(S_OK, state.initialize(nullptr, &good));
     for (FakeDataObject* data : {&noDrop, &empty, &badOffset}) {
-        const HRESULT hr = state.initialize(data);
+        const HRESULT hr = state.initialize(nullptr, data);
         EXPECT_EQ(E_INVALIDARG, hr) << std::hex << hr;
         EXPECT_EQ(kThree, selectionOf(state));
         EXPECT_EQ(1, data->references()) << "the failed call's data object is still held";
@@ -78,8 +80,8 @@ TEST(SelectionCapture, AListThatBreaksOffKeepsTheItemsBeforeTheBreak) {
     FakeDataObject good(drop_block::wide(kThree));
     FakeDataObject data(broken);
     HandlerState state;
-    ASSERT_EQ(S_OK, state.initialize(&good));
-    const HRESULT hr = state.initialize(&data);
+    ASSERT_EQ(S_OK, state.initialize(nullptr, &good));
+    const HRESULT hr = state.initialize(nullptr, &data);
     EXPECT_EQ(E_INVALIDARG, hr) << std::hex << hr;
     EXPECT_EQ((std::vector<std::u16string>{u"C:\\a", u"C:\\b"}), selectionOf(state));
 }
@@ -88,8 +90,8 @@ TEST(SelectionCapture, ANullDataObjectLeavesNoneHeld) {
     FakeDataObject data(drop_block::wide(kThree));
     {
         HandlerState state;
-        ASSERT_EQ(S_OK, state.initialize(&data));
-        const HRESULT hr = state.initialize(nullptr);
+        ASSERT_EQ(S_OK, state.initialize(nullptr, &data));
+        const HRESULT hr = state.initialize(nullptr, nullptr);
         EXPECT_EQ(E_INVALIDARG, hr) << std::hex << hr;
         EXPECT_EQ(nullptr, state.dataObject());
         EXPECT_EQ(0, data.references());
@@ -122,7 +124,7 @@ TEST_F(ShellSelection, TakesTheTruePathsOfRealFiles) {
     IDataObject* data = shellDataObject(folder_, names, &hr);
     ASSERT_NE(nullptr, data) << std::hex << hr;
     HandlerState state;
-    hr = state.initialize(data);
+    hr = state.initialize(nullptr, data);
     EXPECT_EQ(S_OK, hr) << std::hex << hr;
     std::vector<std::u16string> expected;
     for (const auto& name : names) expected.push_back(u16(folder_ + L"\\" + name));
@@ -137,11 +139,132 @@ TEST_F(ShellSelection, TakesAPathLongerThanMaxPathWhole) {
     ASSERT_TRUE(createFile(path));
     FakeDataObject data(drop_block::wide({u16(path)}));
     HandlerState state;
-    const HRESULT hr = state.initialize(&data);
+    const HRESULT hr = state.initialize(nullptr, &data);
     EXPECT_EQ(S_OK, hr) << std::hex << hr;
     ASSERT_EQ(1, state.selection().count());
     EXPECT_EQ(u16(path), state.selection()[0]);
     EXPECT_GT(state.selection()[0].size(), static_cast<std::size_t>(MAX_PATH));
+}
+
+// A right-click on a folder's background: the shell names the folder by its ID list and
+// gives no data object.
+class FolderBackground : public ShellSelection {
+protected:
+    // Initialize with the shell's own ID list of `folder`.
+    HRESULT initializeWith(HandlerState& state, const std::wstring& folder,
+                           IDataObject* data = nullptr) {
+        HRESULT hr = S_OK;
+        LPITEMIDLIST list = shellFolderIdList(folder, &hr);
+        EXPECT_NE(nullptr, list) << "no ID list for the folder: " << std::hex << hr;
+        if (!list) return hr;
+        hr = state.initialize(list, data);
+        CoTaskMemFree(list);
+        return hr;
+    }
+    // What the command at `offset` puts on the clipboard.
+    static std::wstring copied(HandlerState& state, UINT offset) {
+        CMINVOKECOMMANDINFO info = {};
+        info.cbSize = sizeof info;
+        info.lpVerb = MAKEINTRESOURCEA(offset);
+        EXPECT_EQ(S_OK, state.invokeCommand(&info));
+        return clipboard_probe::readUnicodeText();
+    }
+};
+
+TEST_F(FolderBackground, TheFolderIsTheSelectionAndBothCommandsCopyIt) {
+    const struct {
+        const char* what;
+        std::wstring name;  // beneath the test's folder, "\"-separated
+        std::wstring copiedName;
+    } cases[] = {
+        {"plain name", L"background", L"background"},
+        {"Japanese name", L"報告書フォルダ", L"報告書フォルダ"},
+        {"name outside both code pages", L"caf\u00e9\u0175", L"caf\u00e9\u0175"},
+        // Its parent fits in MAX_PATH, the folder itself runs far past it.
+        {"path past MAX_PATH",
+         std::wstring(100, L'a') + L"\\" + std::wstring(80, L'長') + L"\\" +
+             std::wstring(119, L'c') + L"z",
+         std::wstring(119, L'c') + L"z"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::wstring folder = folder_ + L"\\" + c.name;
+        ASSERT_TRUE(createFolders(folder));
+        HandlerState state;
+        const HRESULT hr = initializeWith(state, folder);
+        ASSERT_EQ(S_OK, hr) << std::hex << hr;
+        ASSERT_EQ(1, state.selection().count());
+        EXPECT_EQ(u16(folder), state.selection()[0]) << state.selection()[0].size() << " units";
+        EXPECT_EQ(nullptr, state.dataObject());
+        EXPECT_EQ(folder, copied(state, CopyPaths));
+        EXPECT_EQ(c.copiedName, copied(state, CopyNames));
+    }
+}
+
+TEST_F(FolderBackground, DriveRootAndSpecialFolders) {
+    wchar_t desktop[MAX_PATH] = {}, documents[MAX_PATH] = {}, windows[MAX_PATH] = {};
+    ASSERT_EQ(S_OK, SHGetFolderPathW(nullptr, CSIDL_DESKTOPDIRECTORY, nullptr, 0, desktop));
+    ASSERT_EQ(S_OK, SHGetFolderPathW(nullptr, CSIDL_PERSONAL, nullptr, 0, documents));
+    ASSERT_NE(0u, GetWindowsDirectoryW(windows, MAX_PATH));
+    const std::wstring root = std::wstring(windows).substr(0, 3);  // "C:\"
+    const struct {
+        int csidl;  // or -1 for the drive root
+        std::wstring path;
+        std::wstring name;  // by the copy rules, a root has none
+    } cases[] = {
+        {-1, root, L""},
+        {CSIDL_DESKTOP, desktop,
+         std::wstring(desktop).substr(std::wstring(desktop).rfind(L'\\') + 1)},
+        {CSIDL_PERSONAL, documents,
+         std::wstring(documents).substr(std::wstring(documents).rfind(L'\\') + 1)},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.csidl);
+        HandlerState state;
+        LPITEMIDLIST list = nullptr;
+        HRESULT hr = c.csidl < 0 ? (list = shellFolderIdList(c.path, &hr), hr)
+                                 : SHGetSpecialFolderLocation(nullptr, c.csidl, &list);
+        ASSERT_NE(nullptr, list) << std::hex << hr;
+        hr = state.initialize(list, nullptr);
+        CoTaskMemFree(list);
+        ASSERT_EQ(S_OK, hr) << std::hex << hr;
+        ASSERT_EQ(1, state.selection().count());
+        EXPECT_EQ(u16(c.path), state.selection()[0]);
+        EXPECT_EQ(c.path, copied(state, CopyPaths));
+        EXPECT_EQ(c.name, copied(state, CopyNames));
+    }
+}
+
+// No folder, or one without a file-system path: refused as before, the previous
+// selection kept and the previous data object given back.
+TEST_F(FolderBackground, FolderWithoutAPathIsRefused) {
+    const int virtualFolders[] = {CSIDL_CONTROLS, CSIDL_DRIVES, CSIDL_PRINTERS, -1};
+    for (int csidl : virtualFolders) {
+        SCOPED_TRACE(csidl);
+        FakeDataObject data(drop_block::wide(kThree));
+        HandlerState state;
+        ASSERT_EQ(S_OK, state.initialize(nullptr, &data));
+        LPITEMIDLIST list = nullptr;
+        if (csidl >= 0) {
+            const HRESULT hr = SHGetSpecialFolderLocation(nullptr, csidl, &list);
+            ASSERT_EQ(S_OK, hr) << std::hex << hr;
+        }
+        const HRESULT hr = state.initialize(list, nullptr);
+        CoTaskMemFree(list);
+        EXPECT_EQ(E_INVALIDARG, hr) << std::hex << hr;
+        EXPECT_EQ(kThree, selectionOf(state));
+        EXPECT_EQ(nullptr, state.dataObject());
+        EXPECT_EQ(0, data.references());
+    }
+}
+
+TEST_F(FolderBackground, ADataObjectWinsOverTheFolder) {
+    FakeDataObject data(drop_block::wide(kThree));
+    HandlerState state;
+    const HRESULT hr = initializeWith(state, folder_, &data);
+    EXPECT_EQ(S_OK, hr) << std::hex << hr;
+    EXPECT_EQ(kThree, selectionOf(state));
+    EXPECT_EQ(1, data.references());
 }
 
 }  // namespace
