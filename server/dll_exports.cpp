@@ -29,3 +29,8 @@ extern "C" HRESULT WINAPI DllGetClassObject(REFCLSID clsid, REFIID iid, void** o
 extern "C" HRESULT WINAPI DllRegisterServer() { return serverModule().RegisterServer(); }
 
 extern "C" HRESULT WINAPI DllUnregisterServer() { return serverModule().UnregisterServer(); }
+
+// "regsvr32 /n /i:user tovak.dll" installs for the current user alone.
+extern "C" HRESULT WINAPI DllInstall(BOOL install, LPCWSTR commandLine) {
+    return serverModule().Install(install != FALSE, commandLine);
+}
