@@ -47,6 +47,7 @@ add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM
 # Debug information for everything of this project; the shipped copies carry none of it
 # (cmake/ship.cmake keeps it beside the build).
 add_compile_options(-g)
+find_package(Python3 REQUIRED COMPONENTS Interpreter)
 include(cmake/version.cmake)
 include(cmake/ship.cmake)
 

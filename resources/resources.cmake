@@ -25,7 +25,9 @@ add_custom_command(
             -u -U ${TOVAK_GENERATED_DIR}/halvint_i.c
             -t -T ${TOVAK_TYPELIB}
             ${CMAKE_SOURCE_DIR}/resources/halvint.idl
-    DEPENDS ${CMAKE_SOURCE_DIR}/resources/halvint.idl
+    # widl stamps the library with the time it ran; the same IDL must give the same bytes.
+    COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tools/typelib_epoch.py ${TOVAK_TYPELIB}
+    DEPENDS ${CMAKE_SOURCE_DIR}/resources/halvint.idl ${CMAKE_SOURCE_DIR}/tools/typelib_epoch.py
     COMMENT "Compiling HALVINTLib")
 target_sources(tovak_core PRIVATE ${TOVAK_GENERATED_DIR}/halvint_i.c)
 
