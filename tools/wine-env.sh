@@ -24,10 +24,15 @@ fi
 export TOVAK_WINE32
 if [ "$TOVAK_WINE32" = no ] && [ -x /usr/lib/wine/wine64 ]; then
     export WINELOADER=/usr/lib/wine/wine64
-    mkdir -p "$TOVAK_BUILD/wine64-bin"
+    # Written once and put in place by a rename: test programs start through these
+    # while other tests source this file, and a script being rewritten cannot be run.
     for tool in wine wine-stable; do
-        printf '#!/bin/sh\nexec /usr/lib/wine/wine64 "$@"\n' >"$TOVAK_BUILD/wine64-bin/$tool"
-        chmod +x "$TOVAK_BUILD/wine64-bin/$tool"
+        if [ ! -x "$TOVAK_BUILD/wine64-bin/$tool" ]; then
+            mkdir -p "$TOVAK_BUILD/wine64-bin"
+            printf '#!/bin/sh\nexec /usr/lib/wine/wine64 "$@"\n' >"$TOVAK_BUILD/wine64-bin/$tool.$$"
+            chmod +x "$TOVAK_BUILD/wine64-bin/$tool.$$"
+            mv -f "$TOVAK_BUILD/wine64-bin/$tool.$$" "$TOVAK_BUILD/wine64-bin/$tool"
+        fi
     done
     case ":$PATH:" in *":$TOVAK_BUILD/wine64-bin:"*) ;; *) export PATH="$TOVAK_BUILD/wine64-bin:$PATH" ;; esac
 fi
