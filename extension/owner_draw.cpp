@@ -131,7 +131,9 @@ void HandlerState::drawItem(const DRAWITEMSTRUCT& item) {
     if (iconPaths_.empty()) fillIconPaths();
     if (!(item.itemAction & (ODA_DRAWENTIRE | ODA_SELECT))) return;
 
+    // The menu draws its other items on the same device context: leave it as found.
     HDC dc = item.hDC;
+    const int saved = SaveDC(dc);
     if (item.itemState & ODS_SELECTED) {
         SetTextColor(dc,
                      (item.itemState & ODS_GRAYED) ? kGrayText : GetSysColor(COLOR_HIGHLIGHTTEXT));
@@ -169,4 +171,5 @@ void HandlerState::drawItem(const DRAWITEMSTRUCT& item) {
         SetTextColor(dc, kGrayText);
     }
     DrawTextA(dc, caption, length, &text, DT_EXPANDTABS);
+    if (saved) RestoreDC(dc, saved);
 }

@@ -274,6 +274,33 @@ TEST_F(OwnerDrawWithIcon, SelectedGrayedItemHasGrayTextAndShadowOnTheHighlight) 
     expectShadowOfGrayText();
 }
 
+// A menu draws its items one after another on the same device context: whatever look
+// the first took, the context goes back to the menu's colours, mode and objects, and the
+// next normal item comes out exactly as on a fresh context.
+TEST_F(OwnerDrawWithIcon, ItemDrawnAfterAnotherOnTheSameContextIsUnaffected) {
+    EXPECT_EQ(S_OK, draw(kFirstId, ODA_DRAWENTIRE, 0));
+    const std::vector<DWORD> alone = snapshot();
+    const HGDIOBJ font = GetCurrentObject(dc_, OBJ_FONT);
+    const HGDIOBJ brush = GetCurrentObject(dc_, OBJ_BRUSH);
+    const HGDIOBJ pen = GetCurrentObject(dc_, OBJ_PEN);
+    for (UINT first : {0u, UINT(ODS_SELECTED), UINT(ODS_GRAYED), UINT(ODS_SELECTED | ODS_GRAYED)}) {
+        SCOPED_TRACE(::testing::Message() << "first item state 0x" << std::hex << first);
+        for (int i = 0; i < kWidth * kHeight; ++i) bits_[i] = 0x00C0C0C0;
+        resetLook();
+        EXPECT_EQ(S_OK, draw(kFirstId + 1, ODA_DRAWENTIRE, first));
+        EXPECT_EQ(kMenuBack, GetBkColor(dc_));
+        EXPECT_EQ(kMenuText, GetTextColor(dc_));
+        EXPECT_EQ(OPAQUE, GetBkMode(dc_));
+        EXPECT_EQ(font, GetCurrentObject(dc_, OBJ_FONT));
+        EXPECT_EQ(brush, GetCurrentObject(dc_, OBJ_BRUSH));
+        EXPECT_EQ(pen, GetCurrentObject(dc_, OBJ_PEN));
+
+        EXPECT_EQ(S_OK, draw(kFirstId, ODA_DRAWENTIRE, 0));
+        GdiFlush();
+        EXPECT_TRUE(alone == snapshot());
+    }
+}
+
 TEST_F(OwnerDrawWithIcon, FocusOnlyForeignControlsAndUnknownIdsChangeNoPixel) {
     const std::vector<DWORD> before = snapshot();
     EXPECT_EQ(S_OK, draw(kFirstId, ODA_FOCUS, ODS_SELECTED | ODS_FOCUS));
