@@ -2,9 +2,7 @@
 // pixel by pixel (selected, grayed, focus-only, foreign controls), the icon file beside
 // the module, and the release of every handle a drawing obtains.
 #include <windows.h>
-#include <shlwapi.h>
 
-#include <cwchar>
 #include <string>
 #include <vector>
 
@@ -150,48 +148,9 @@ protected:
     DWORD* bits_ = nullptr;
 };
 
-// Windows shows an .ico file with its own picture ("icofile", DefaultIcon "%1"); a
-// fresh Wine prefix lacks that association, so it is added for the test's duration.
-class IconFileAssociation {
-public:
-    IconFileAssociation() {
-        HKEY key = nullptr;
-        if (RegOpenKeyExW(HKEY_CLASSES_ROOT, L".ico", 0, KEY_READ, &key) == ERROR_SUCCESS) {
-            RegCloseKey(key);
-            return;
-        }
-        added_ = setDefault(L".ico", L"icofile") && setDefault(L"icofile\\DefaultIcon", L"%1");
-    }
-    ~IconFileAssociation() {
-        if (!added_) return;
-        SHDeleteKeyW(HKEY_CLASSES_ROOT, L"icofile");
-        SHDeleteKeyW(HKEY_CLASSES_ROOT, L".ico");
-    }
-    IconFileAssociation(const IconFileAssociation&) = delete;
-    IconFileAssociation& operator=(const IconFileAssociation&) = delete;
-
-private:
-    static bool setDefault(const wchar_t* path, const wchar_t* value) {
-        HKEY key = nullptr;
-        if (RegCreateKeyExW(HKEY_CLASSES_ROOT, path, 0, nullptr, 0, KEY_WRITE, nullptr, &key,
-                            nullptr) != ERROR_SUCCESS) {
-            return false;
-        }
-        const LONG status =
-            RegSetValueExW(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(value),
-                           static_cast<DWORD>((wcslen(value) + 1) * sizeof(wchar_t)));
-        RegCloseKey(key);
-        return status == ERROR_SUCCESS;
-    }
-
-    bool added_ = false;
-};
-
 // The tests that need the icon file put a copy of tovak.ico where the handler looks.
 class OwnerDrawWithIcon : public OwnerDraw {
 protected:
-    IconFileAssociation association_;
-
     void SetUp() override {
         OwnerDraw::SetUp();
         ASSERT_TRUE(
