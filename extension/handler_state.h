@@ -18,7 +18,9 @@ public:
     HandlerState& operator=(const HandlerState&) = delete;
 
     // IShellExtInit::Initialize: S_OK when the selection was taken, else E_INVALIDARG.
-    HRESULT initialize(IDataObject* dataObject);
+    // The data object's items are the selection; without one, the folder is, when it
+    // has a file-system path (a right-click on the folder's background).
+    HRESULT initialize(PCIDLIST_ABSOLUTE folder, IDataObject* dataObject);
 
     // IContextMenu.
     HRESULT queryContextMenu(HMENU menu, UINT indexMenu, UINT idCmdFirst, UINT idCmdLast,
@@ -40,6 +42,7 @@ public:
     IDataObject* dataObject() const { return dataObject_; }
 
 private:
+    HRESULT selectFolder(PCIDLIST_ABSOLUTE folder);
     void measureItem(MEASUREITEMSTRUCT& measure, IUnknown* site) const;
     // The width of the wider caption in the menu font at `dpi`, 0 if it cannot be told.
     int widestCaption(int dpi) const;

@@ -14,8 +14,8 @@ const CLSID kGotoListClsid = {
 // module's path itself.
 const UINT kGotoListRegistryScript = 101;
 
-HRESULT registerGotoList(bool registering) {
-    return applyRegistrationResource(kGotoListRegistryScript, registering, nullptr);
+HRESULT registerGotoList(bool registering, RegistrationScope scope) {
+    return applyRegistrationResource(kGotoListRegistryScript, registering, nullptr, scope);
 }
 
 }  // namespace

@@ -84,8 +84,9 @@ STDMETHODIMP ContextMenuHandler::GetSite(REFIID iid, void** out) {
     return site_->QueryInterface(iid, out);
 }
 
-STDMETHODIMP ContextMenuHandler::Initialize(PCIDLIST_ABSOLUTE, IDataObject* dataObject, HKEY) {
-    return state_.initialize(dataObject);
+STDMETHODIMP ContextMenuHandler::Initialize(PCIDLIST_ABSOLUTE folder, IDataObject* dataObject,
+                                            HKEY) {
+    return state_.initialize(folder, dataObject);
 }
 
 STDMETHODIMP ContextMenuHandler::QueryContextMenu(HMENU menu, UINT indexMenu, UINT idCmdFirst,

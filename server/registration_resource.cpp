@@ -7,6 +7,7 @@
 #include <string>
 
 #include "common/code_page.h"
+#include "server/classes_root_redirect.h"
 #include "server/registry_script_interpreter.h"
 #include "server/server_module.h"
 #include "server/task_memory.h"
@@ -80,9 +81,11 @@ HRESULT RegistryScriptInterpreter::applyResource(const char16_t* moduleFile,
     return hr;
 }
 
-HRESULT applyRegistrationResource(UINT resourceId, bool registering,
-                                  const RegistrationSubstitution* extraSubstitutions) {
-    if (resourceId > 0xFFFF) return E_INVALIDARG;
+namespace {
+
+// Applies the module's script `resourceId` against `registry`.
+HRESULT applyModuleScript(RegistryAccess& registry, UINT resourceId, bool registering,
+                          const RegistrationSubstitution* extraSubstitutions) {
     char longPath[MAX_PATH];
     HRESULT hr = checkPathLength(GetModuleFileNameA(serverModule().instance(), longPath, MAX_PATH));
     if (FAILED(hr)) return hr;
@@ -91,7 +94,6 @@ HRESULT applyRegistrationResource(UINT resourceId, bool registering,
     if (FAILED(hr)) return hr;
 
     const CodePage& codePage = ansiCodePage();
-    Win32Registry registry;
     RegistryScriptInterpreter interpreter(registry, codePage, processTaskMemory());
     std::u16string path, quoted;
     try {
@@ -113,4 +115,25 @@ HRESULT applyRegistrationResource(UINT resourceId, bool registering,
     if (FAILED(hr)) return hr;
     return interpreter.applyResource(path.c_str(), static_cast<std::uint16_t>(resourceId),
                                      u"REGISTRY", registering);
+}
+
+}  // namespace
+
+HRESULT applyRegistrationResource(UINT resourceId, bool registering,
+                                  const RegistrationSubstitution* extraSubstitutions,
+                                  RegistrationScope scope) {
+    if (resourceId > 0xFFFF) return E_INVALIDARG;
+    Win32Registry registry;
+    if (scope == RegistrationScope::Machine) {
+        return applyModuleScript(registry, resourceId, registering, extraSubstitutions);
+    }
+    // For the current user alone, the script's HKCR is the user's own classes key.
+    RegistryKey userClasses = kNoRegistryKey;
+    const long status = registry.createKey(kCurrentUser, "Software\\Classes",
+                                           registry_access::kAllAccess, &userClasses);
+    if (status != ERROR_SUCCESS) return HRESULT_FROM_WIN32(status);
+    ClassesRootRedirect redirect(registry, userClasses);
+    const HRESULT hr = applyModuleScript(redirect, resourceId, registering, extraSubstitutions);
+    registry.closeKey(userClasses);
+    return hr;
 }

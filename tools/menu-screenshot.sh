@@ -3,7 +3,7 @@
 # Japanese ANSI code page (932, IPA Gothic from fonts-ipafont-gothic), and saves it as
 # docs/menu-normal.png and docs/menu-selected.png at 96 DPI, and as
 # docs/menu-normal-144dpi.png and docs/menu-selected-144dpi.png at 150 % scaling (the
-# session's prefix with LogPixels 144). Builds the x86 tree (or TOVAK_SHOT_ARCH's) if needed.
+# session's prefix with LogPixels 144). Builds the x86 tree (x64 where 32-bit programs cannot run) if needed.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 tools/install-deps.sh
@@ -12,9 +12,9 @@ fc-list | grep -qi 'IPAGothic' || { echo "the IPA Gothic font is missing" >&2; e
 tools/wine-session.sh up >/dev/null
 trap 'status=$?; "$TOVAK_ROOT/tools/wine-session.sh" down; exit $status' EXIT
 
-# The x86 tree, or the x64 one with TOVAK_SHOT_ARCH=x64 (where 32-bit Wine cannot run).
-arch=${TOVAK_SHOT_ARCH:-x86}
-case $arch in x86) triple=i686 ;; x64) triple=x86_64 ;; *) echo "unknown arch $arch" >&2; exit 2 ;; esac
+# The x86 tree, or the x64 one where 32-bit programs cannot run.
+arch=x86 triple=i686
+if [ "$TOVAK_WINE32" != yes ]; then arch=x64 triple=x86_64; fi
 build="$TOVAK_BUILD/$arch"
 cmake -S . -B "$build" -G "Unix Makefiles" -DCMAKE_BUILD_TYPE=Release \
     -DCMAKE_TOOLCHAIN_FILE="$TOVAK_ROOT/cmake/toolchain-$triple.cmake" >/dev/null
