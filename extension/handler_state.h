@@ -28,8 +28,10 @@ public:
     HRESULT invokeCommand(const CMINVOKECOMMANDINFO* info);
     HRESULT getCommandString(UINT_PTR idCmd, UINT flags, char* name, UINT cchMax);
 
-    // IContextMenu2/3: measuring and drawing the owner-drawn items.
-    HRESULT handleMenuMsg2(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result);
+    // IContextMenu2/3: measuring and drawing the owner-drawn items. `site` is the
+    // handler's site, if any: the DPI of its window sizes the items.
+    HRESULT handleMenuMsg2(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result,
+                           IUnknown* site = nullptr);
 
     // Read access for the parts of the handler.
     const WideStringList& captions() const { return captions_; }
@@ -41,7 +43,10 @@ public:
 
 private:
     HRESULT selectFolder(PCIDLIST_ABSOLUTE folder);
-    void drawItem(const DRAWITEMSTRUCT& item);
+    void measureItem(MEASUREITEMSTRUCT& measure, IUnknown* site) const;
+    // The width of the wider caption in the menu font at `dpi`, 0 if it cannot be told.
+    int widestCaption(int dpi) const;
+    void drawItem(const DRAWITEMSTRUCT& item, IUnknown* site);
     // Fills the empty IconPathList with the icon file beside the module (twice).
     void fillIconPaths();
 

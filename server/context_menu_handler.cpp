@@ -109,7 +109,7 @@ STDMETHODIMP ContextMenuHandler::HandleMenuMsg(UINT message, WPARAM wParam, LPAR
 
 STDMETHODIMP ContextMenuHandler::HandleMenuMsg2(UINT message, WPARAM wParam, LPARAM lParam,
                                                 LRESULT* result) {
-    return state_.handleMenuMsg2(message, wParam, lParam, result);
+    return state_.handleMenuMsg2(message, wParam, lParam, result, site_.get());
 }
 
 STDMETHODIMP ContextMenuHandler::GetTypeInfoCount(UINT* count) {

@@ -2,9 +2,7 @@
 // pixel by pixel (selected, grayed, focus-only, foreign controls), the icon file beside
 // the module, and the release of every handle a drawing obtains.
 #include <windows.h>
-#include <shlwapi.h>
 
-#include <cwchar>
 #include <string>
 #include <vector>
 
@@ -150,48 +148,9 @@ protected:
     DWORD* bits_ = nullptr;
 };
 
-// Windows shows an .ico file with its own picture ("icofile", DefaultIcon "%1"); a
-// fresh Wine prefix lacks that association, so it is added for the test's duration.
-class IconFileAssociation {
-public:
-    IconFileAssociation() {
-        HKEY key = nullptr;
-        if (RegOpenKeyExW(HKEY_CLASSES_ROOT, L".ico", 0, KEY_READ, &key) == ERROR_SUCCESS) {
-            RegCloseKey(key);
-            return;
-        }
-        added_ = setDefault(L".ico", L"icofile") && setDefault(L"icofile\\DefaultIcon", L"%1");
-    }
-    ~IconFileAssociation() {
-        if (!added_) return;
-        SHDeleteKeyW(HKEY_CLASSES_ROOT, L"icofile");
-        SHDeleteKeyW(HKEY_CLASSES_ROOT, L".ico");
-    }
-    IconFileAssociation(const IconFileAssociation&) = delete;
-    IconFileAssociation& operator=(const IconFileAssociation&) = delete;
-
-private:
-    static bool setDefault(const wchar_t* path, const wchar_t* value) {
-        HKEY key = nullptr;
-        if (RegCreateKeyExW(HKEY_CLASSES_ROOT, path, 0, nullptr, 0, KEY_WRITE, nullptr, &key,
-                            nullptr) != ERROR_SUCCESS) {
-            return false;
-        }
-        const LONG status =
-            RegSetValueExW(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(value),
-                           static_cast<DWORD>((wcslen(value) + 1) * sizeof(wchar_t)));
-        RegCloseKey(key);
-        return status == ERROR_SUCCESS;
-    }
-
-    bool added_ = false;
-};
-
 // The tests that need the icon file put a copy of tovak.ico where the handler looks.
 class OwnerDrawWithIcon : public OwnerDraw {
 protected:
-    IconFileAssociation association_;
-
     void SetUp() override {
         OwnerDraw::SetUp();
         ASSERT_TRUE(
@@ -272,6 +231,33 @@ TEST_F(OwnerDrawWithIcon, SelectedGrayedItemHasGrayTextAndShadowOnTheHighlight) 
     EXPECT_EQ(sysColor(COLOR_HIGHLIGHT), pixel(149, 59));
     EXPECT_GT(count(kGray, 27, 40, 150, 60), 20);
     expectShadowOfGrayText();
+}
+
+// A menu draws its items one after another on the same device context: whatever look
+// the first took, the context goes back to the menu's colours, mode and objects, and the
+// next normal item comes out exactly as on a fresh context.
+TEST_F(OwnerDrawWithIcon, ItemDrawnAfterAnotherOnTheSameContextIsUnaffected) {
+    EXPECT_EQ(S_OK, draw(kFirstId, ODA_DRAWENTIRE, 0));
+    const std::vector<DWORD> alone = snapshot();
+    const HGDIOBJ font = GetCurrentObject(dc_, OBJ_FONT);
+    const HGDIOBJ brush = GetCurrentObject(dc_, OBJ_BRUSH);
+    const HGDIOBJ pen = GetCurrentObject(dc_, OBJ_PEN);
+    for (UINT first : {0u, UINT(ODS_SELECTED), UINT(ODS_GRAYED), UINT(ODS_SELECTED | ODS_GRAYED)}) {
+        SCOPED_TRACE(::testing::Message() << "first item state 0x" << std::hex << first);
+        for (int i = 0; i < kWidth * kHeight; ++i) bits_[i] = 0x00C0C0C0;
+        resetLook();
+        EXPECT_EQ(S_OK, draw(kFirstId + 1, ODA_DRAWENTIRE, first));
+        EXPECT_EQ(kMenuBack, GetBkColor(dc_));
+        EXPECT_EQ(kMenuText, GetTextColor(dc_));
+        EXPECT_EQ(OPAQUE, GetBkMode(dc_));
+        EXPECT_EQ(font, GetCurrentObject(dc_, OBJ_FONT));
+        EXPECT_EQ(brush, GetCurrentObject(dc_, OBJ_BRUSH));
+        EXPECT_EQ(pen, GetCurrentObject(dc_, OBJ_PEN));
+
+        EXPECT_EQ(S_OK, draw(kFirstId, ODA_DRAWENTIRE, 0));
+        GdiFlush();
+        EXPECT_TRUE(alone == snapshot());
+    }
 }
 
 TEST_F(OwnerDrawWithIcon, FocusOnlyForeignControlsAndUnknownIdsChangeNoPixel) {
