@@ -32,13 +32,9 @@ private:
 }  // namespace
 
 HRESULT HandlerState::initialize(IDataObject* dataObject) {
-    if (dataObject_) {
-        dataObject_->Release();
-        dataObject_ = nullptr;
-    }
+    dataObject_.reset();
     if (!dataObject) return E_INVALIDARG;
-    dataObject_ = dataObject;
-    dataObject_->AddRef();
+    dataObject_.assign(dataObject);
 
     FORMATETC format = {CF_HDROP, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
     StorageMedium medium;
