@@ -71,7 +71,7 @@ int main() {
 
         const double handler = bestOf(9, [&] {
             HandlerState state;
-            state.initialize(&data);
+            state.initialize(nullptr, &data);
             CMINVOKECOMMANDINFO info = {};
             info.cbSize = sizeof info;
             info.lpVerb = MAKEINTRESOURCEA(CopyPaths);

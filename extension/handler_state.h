@@ -21,7 +21,9 @@ public:
     HandlerState& operator=(const HandlerState&) = delete;
 
     // IShellExtInit::Initialize: S_OK when the selection was taken, else E_INVALIDARG.
-    HRESULT initialize(IDataObject* dataObject);
+    // The data object's items are the selection; without one, the folder is, when it
+    // has a file-system path (a right-click on the folder's background).
+    HRESULT initialize(PCIDLIST_ABSOLUTE folder, IDataObject* dataObject);
 
     // IContextMenu.
     HRESULT queryContextMenu(HMENU menu, UINT indexMenu, UINT idCmdFirst, UINT idCmdLast,
@@ -41,6 +43,7 @@ public:
     IDataObject* dataObject() const { return dataObject_.get(); }
 
 private:
+    HRESULT selectFolder(PCIDLIST_ABSOLUTE folder);
     void drawItem(const DRAWITEMSTRUCT& item);
     // Fills the empty IconPathList with the icon file beside the module (twice).
     void fillIconPaths();

@@ -2,6 +2,7 @@
 #include "common/code_page.h"
 #include "common/global_memory.h"
 #include "extension/drop_list.h"
+#include "extension/folder_path.h"
 #include "extension/handler_state.h"
 
 namespace {
@@ -31,9 +32,11 @@ private:
 
 }  // namespace
 
-HRESULT HandlerState::initialize(IDataObject* dataObject) {
+HRESULT HandlerState::initialize(PCIDLIST_ABSOLUTE folder, IDataObject* dataObject) {
     dataObject_.reset();
-    if (!dataObject) return E_INVALIDARG;
+    // A right-click on a folder's background comes with the folder and no data object:
+    // the folder itself is the selection.
+    if (!dataObject) return selectFolder(folder);
     dataObject_.assign(dataObject);
 
     FORMATETC format = {CF_HDROP, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
@@ -52,4 +55,14 @@ HRESULT HandlerState::initialize(IDataObject* dataObject) {
     if (status == DropListStatus::Complete && items.empty()) return E_INVALIDARG;
     selection_.swap(items);
     return status == DropListStatus::Complete ? S_OK : E_INVALIDARG;
+}
+
+HRESULT HandlerState::selectFolder(PCIDLIST_ABSOLUTE folder) {
+    std::u16string path;
+    if (!fileSystemFolderPath(folder, path)) return E_INVALIDARG;
+    WideStringList items;
+    items.append(path);
+    if (items.empty()) return E_INVALIDARG;
+    selection_.swap(items);
+    return S_OK;
 }

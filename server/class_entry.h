@@ -5,12 +5,14 @@
 #include <windows.h>
 #include <unknwn.h>
 
+#include "server/registration_scope.h"
+
 // Makes one object of the class: standalone when `outer` is null, else aggregated.
 using InstanceCreator = HRESULT (*)(IUnknown* outer, REFIID iid, void** out);
 
 struct ClassEntry {
     const CLSID* clsid;
-    HRESULT (*registerClass)(bool registering);
+    HRESULT (*registerClass)(bool registering, RegistrationScope scope);
     HRESULT (*createClassObject)(InstanceCreator instanceCreator, REFIID iid, void** out);
     InstanceCreator createInstance;
     IUnknown* cachedClassObject;

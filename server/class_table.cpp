@@ -8,9 +8,9 @@
 
 namespace {
 
-HRESULT registerGotoList(bool registering) {
+HRESULT registerGotoList(bool registering, RegistrationScope scope) {
     // The interpreter supplies the module's path itself.
-    return applyRegistrationResource(IDR_GOTOLIST_SCRIPT, registering, nullptr);
+    return applyRegistrationResource(IDR_GOTOLIST_SCRIPT, registering, nullptr, scope);
 }
 
 }  // namespace

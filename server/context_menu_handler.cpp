@@ -94,8 +94,9 @@ STDMETHODIMP ContextMenuHandler::GetSite(REFIID iid, void** out) {
     });
 }
 
-STDMETHODIMP ContextMenuHandler::Initialize(PCIDLIST_ABSOLUTE, IDataObject* dataObject, HKEY) {
-    return comBoundary([&] { return state_.initialize(dataObject); });
+STDMETHODIMP ContextMenuHandler::Initialize(PCIDLIST_ABSOLUTE folder, IDataObject* dataObject,
+                                            HKEY) {
+    return comBoundary([&] { return state_.initialize(folder, dataObject); });
 }
 
 STDMETHODIMP ContextMenuHandler::QueryContextMenu(HMENU menu, UINT indexMenu, UINT idCmdFirst,

@@ -5,12 +5,16 @@
 #include "server/class_table.h"
 #include "server/server_module.h"
 
-extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
+extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
     return entryBoundary(TRUE, [&] {
         if (reason == DLL_PROCESS_ATTACH) {
             serverModule().Init(instance, moduleClassTable());
             DisableThreadLibraryCalls(instance);
-        } else if (reason == DLL_PROCESS_DETACH) {
+        } else if (reason == DLL_PROCESS_DETACH && !reserved) {
+            // Only on FreeLibrary: at process exit (reserved not null) the other DLLs may
+            // already be gone and the loader lock is held, so the cached class object and
+            // the type information are not released into COM and oleaut32 then; the
+            // system takes back the whole process.
             serverModule().Term();
         }
         return TRUE;
@@ -31,4 +35,9 @@ extern "C" HRESULT WINAPI DllRegisterServer() {
 
 extern "C" HRESULT WINAPI DllUnregisterServer() {
     return comBoundary([] { return serverModule().UnregisterServer(); });
+}
+
+// "regsvr32 /n /i:user tovak.dll" installs for the current user alone.
+extern "C" HRESULT WINAPI DllInstall(BOOL install, LPCWSTR commandLine) {
+    return comBoundary([&] { return serverModule().Install(install != FALSE, commandLine); });
 }

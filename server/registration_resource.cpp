@@ -8,6 +8,7 @@
 #include "common/code_page.h"
 #include "common/module_handle.h"
 #include "common/module_path.h"
+#include "server/classes_root_redirect.h"
 #include "server/registry_script_interpreter.h"
 #include "server/server_module.h"
 #include "server/task_memory.h"
@@ -66,9 +67,11 @@ HRESULT RegistryScriptInterpreter::applyResource(const char16_t* moduleFile,
     return hr;
 }
 
-HRESULT applyRegistrationResource(UINT resourceId, bool registering,
-                                  const RegistrationSubstitution* extraSubstitutions) {
-    if (resourceId > 0xFFFF) return E_INVALIDARG;
+namespace {
+
+// Applies the module's script `resourceId` against `registry`.
+HRESULT applyModuleScript(RegistryAccess& registry, UINT resourceId, bool registering,
+                          const RegistrationSubstitution* extraSubstitutions) {
     std::u16string longPath, path;
     HRESULT hr = modulePath(serverModule().instance(), longPath);
     if (SUCCEEDED(hr)) hr = shortPathOf(longPath, path);
@@ -78,7 +81,6 @@ HRESULT applyRegistrationResource(UINT resourceId, bool registering,
     if (SUCCEEDED(hr)) hr = ansiPath(path, ansi);
     if (FAILED(hr)) return hr;
 
-    Win32Registry registry;
     RegistryScriptInterpreter interpreter(registry, ansiCodePage(), processTaskMemory());
     // Inserted into quoted tokens, the path carries its single quotes doubled.
     std::u16string quoted;
@@ -95,4 +97,25 @@ HRESULT applyRegistrationResource(UINT resourceId, bool registering,
     if (FAILED(hr)) return hr;
     return interpreter.applyResource(path.c_str(), static_cast<std::uint16_t>(resourceId),
                                      u"REGISTRY", registering);
+}
+
+}  // namespace
+
+HRESULT applyRegistrationResource(UINT resourceId, bool registering,
+                                  const RegistrationSubstitution* extraSubstitutions,
+                                  RegistrationScope scope) {
+    if (resourceId > 0xFFFF) return E_INVALIDARG;
+    Win32Registry registry;
+    if (scope == RegistrationScope::Machine) {
+        return applyModuleScript(registry, resourceId, registering, extraSubstitutions);
+    }
+    // For the current user alone, the script's HKCR is the user's own classes key.
+    RegistryKey userClasses = kNoRegistryKey;
+    const long status = registry.createKey(kCurrentUser, "Software\\Classes",
+                                           registry_access::kAllAccess, &userClasses);
+    if (status != ERROR_SUCCESS) return HRESULT_FROM_WIN32(status);
+    ClassesRootRedirect redirect(registry, userClasses);
+    const HRESULT hr = applyModuleScript(redirect, resourceId, registering, extraSubstitutions);
+    registry.closeKey(userClasses);
+    return hr;
 }

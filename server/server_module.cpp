@@ -93,21 +93,29 @@ HRESULT ServerModule::GetClassObject(REFCLSID clsid, REFIID iid, void** out) {
     return hr;
 }
 
-HRESULT ServerModule::RegisterServer() {
+HRESULT ServerModule::RegisterServer(RegistrationScope scope) {
     for (ClassEntry* row = classTable_; row && row->clsid; ++row) {
         if (!row->registerClass) continue;
-        const HRESULT hr = row->registerClass(true);
+        const HRESULT hr = row->registerClass(true, scope);
         if (FAILED(hr)) return hr;
     }
-    return RegisterModuleTypeLib(instance_);
+    return RegisterModuleTypeLib(instance_, scope);
 }
 
-HRESULT ServerModule::UnregisterServer() {
+HRESULT ServerModule::UnregisterServer(RegistrationScope scope) {
     for (ClassEntry* row = classTable_; row && row->clsid; ++row) {
-        if (row->registerClass) row->registerClass(false);
+        if (row->registerClass) row->registerClass(false, scope);
     }
-    UnregisterModuleTypeLib(instance_);
+    UnregisterModuleTypeLib(instance_, scope);
     return S_OK;
+}
+
+HRESULT ServerModule::Install(bool install, const wchar_t* commandLine) {
+    RegistrationScope scope = RegistrationScope::Machine;
+    if (!registrationScopeOf(reinterpret_cast<const char16_t*>(commandLine), scope)) {
+        return E_INVALIDARG;
+    }
+    return install ? RegisterServer(scope) : UnregisterServer(scope);
 }
 
 ServerModule& serverModule() {

@@ -31,10 +31,14 @@ public:
     HRESULT GetClassObject(REFCLSID clsid, REFIID iid, void** out);
     // DllRegisterServer: each row's registration in register mode, then the module's
     // type library. The first failure is the result.
-    HRESULT RegisterServer();
+    HRESULT RegisterServer(RegistrationScope scope = RegistrationScope::Machine);
     // DllUnregisterServer: each row's registration in unregister mode, then the type
     // library's; always S_OK.
-    HRESULT UnregisterServer();
+    HRESULT UnregisterServer(RegistrationScope scope = RegistrationScope::Machine);
+    // DllInstall: RegisterServer or UnregisterServer for the scope that the command line
+    // names ("user" in any case, or none for the machine); E_INVALIDARG, with nothing
+    // changed, for any other command line.
+    HRESULT Install(bool install, const wchar_t* commandLine);
 
     // Adds a callback run once at Term; S_OK, or E_OUTOFMEMORY with nothing added.
     HRESULT AddTermCallback(TermCallback callback, DWORD_PTR argument);

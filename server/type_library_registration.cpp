@@ -10,6 +10,7 @@
 namespace {
 
 using UnRegisterTypeLibFunction = HRESULT(WINAPI*)(REFGUID, WORD, WORD, LCID, SYSKIND);
+using RegisterTypeLibFunction = HRESULT(WINAPI*)(ITypeLib*, OLECHAR*, OLECHAR*);
 
 class BstrHolder {
 public:
@@ -53,19 +54,44 @@ HRESULT LoadModuleTypeLib(HMODULE module, BSTR* loadedPath, ITypeLib** typeLib) 
     return hr;
 }
 
-HRESULT RegisterModuleTypeLib(HMODULE module) {
+namespace {
+
+// Loads the module's type library and registers it through `registerTypeLib`.
+HRESULT registerWith(HMODULE module, RegisterTypeLibFunction registerTypeLib) {
     BstrHolder path;
     ComRef<ITypeLib> typeLib;
     const HRESULT hr = LoadModuleTypeLib(module, path.out(), typeLib.receive());
     if (FAILED(hr)) return hr;
     const auto* wide = reinterpret_cast<const char16_t*>(path.get());
     std::u16string helpDirectory = typeLibHelpDirectory(std::u16string(wide));
-    return RegisterTypeLib(typeLib.get(), path.get(),
+    return registerTypeLib(typeLib.get(), path.get(),
                            reinterpret_cast<OLECHAR*>(&helpDirectory[0]));
 }
 
-HRESULT UnregisterModuleTypeLib(HMODULE module) {
-    return unregisterModuleTypeLibThrough(module, "oleaut32.dll", "UnRegisterTypeLib");
+}  // namespace
+
+HRESULT RegisterModuleTypeLib(HMODULE module, RegistrationScope scope) {
+    if (scope == RegistrationScope::Machine) return registerWith(module, RegisterTypeLib);
+    return registerModuleTypeLibThrough(module, "oleaut32.dll", "RegisterTypeLibForUser");
+}
+
+HRESULT registerModuleTypeLibThrough(HMODULE module, const char* libraryName,
+                                     const char* functionName) {
+    const ModuleHandle library(LoadLibraryA(libraryName));
+    if (!library.get()) {
+        const DWORD error = GetLastError();
+        return error ? HRESULT_FROM_WIN32(error) : E_FAIL;
+    }
+    auto registerTypeLib = reinterpret_cast<RegisterTypeLibFunction>(
+        reinterpret_cast<void*>(GetProcAddress(library.get(), functionName)));
+    if (!registerTypeLib) return HRESULT_FROM_WIN32(ERROR_PROC_NOT_FOUND);
+    return registerWith(module, registerTypeLib);
+}
+
+HRESULT UnregisterModuleTypeLib(HMODULE module, RegistrationScope scope) {
+    return unregisterModuleTypeLibThrough(
+        module, "oleaut32.dll",
+        scope == RegistrationScope::Machine ? "UnRegisterTypeLib" : "UnRegisterTypeLibForUser");
 }
 
 HRESULT unregisterModuleTypeLibThrough(HMODULE module, const char* libraryName,

@@ -7,7 +7,10 @@ cd "$TOVAK_ROOT"
 jobs=$(nproc)
 for arch in x86 x64; do
     case $arch in x86) triple=i686 ;; x64) triple=x86_64 ;; esac
+    run_tests=ON
+    [ "$arch" = x64 ] || [ "$TOVAK_WINE32" = yes ] || run_tests=OFF
     cmake -S . -B "$TOVAK_BUILD/$arch" -G "Unix Makefiles" -DCMAKE_BUILD_TYPE=Release \
+        -DTOVAK_RUN_WINE_TESTS=$run_tests \
         -DCMAKE_TOOLCHAIN_FILE="$TOVAK_ROOT/cmake/toolchain-$triple.cmake" >/dev/null
     cmake --build "$TOVAK_BUILD/$arch" -j "$jobs"
 done

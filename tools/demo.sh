@@ -12,6 +12,11 @@ trap 'status=$?; "$TOVAK_ROOT/tools/wine-session.sh" down; exit $status' EXIT
 tools/build.sh >"$TOVAK_BUILD/build.log" 2>&1 || { tail -40 "$TOVAK_BUILD/build.log"; exit 1; }
 echo "built: $(ls dist/x86 dist/x64 | tr '\n' ' ')"
 for arch in x86 x64; do
+    if [ "$arch" = x86 ] && [ "$TOVAK_WINE32" = no ]; then
+        echo
+        echo "x86: built (dist/x86), not run: this machine runs no 32-bit programs"
+        continue
+    fi
     dll=$(winepath -w "$TOVAK_ROOT/dist/$arch/tovak.dll")
     for codepage in 1252 932; do
         echo

@@ -9,4 +9,8 @@ tools/wine-session.sh up
 trap 'status=$?; "$TOVAK_ROOT/tools/wine-session.sh" down; exit $status' EXIT
 tools/build.sh
 cd "$TOVAK_BUILD"
-ctest -j "$(nproc)" --output-on-failure --no-label-summary
+status=0
+ctest -j "$(nproc)" --output-on-failure --no-label-summary || status=$?
+# A run is sound only if the Wine session it started lasted the whole run.
+"$TOVAK_ROOT/tools/wine-session.sh" check || status=1
+exit $status

@@ -1,50 +1,94 @@
 #!/usr/bin/env bash
-# Starts (up) or stops (down) what every Wine test shares: an Xvfb display, the
-# project's Wine prefix (created once) and one persistent wineserver.
+# Starts (up), checks (check) or stops (down) what every Wine test shares: an Xvfb
+# display, the project's Wine prefix (created once), one persistent wineserver and one
+# keeper process that holds the desktop and the system services up for the session.
 set -u
 . "$(dirname "$0")/wine-env.sh"
 xvfb_pid="$TOVAK_BUILD/xvfb.pid"
+keeper_pid="$TOVAK_BUILD/keeper.pid"
 mkdir -p "$TMPDIR"
 
-up() {
-    if [ ! -d "$LOCPATH/ja_JP.UTF-8" ]; then
-        mkdir -p "$LOCPATH"
-        localedef -i ja_JP -f UTF-8 "$LOCPATH/ja_JP.UTF-8" >/dev/null 2>&1 ||
-            { echo "localedef ja_JP.UTF-8 failed" >&2; return 1; }
-    fi
+fail() { echo "wine session: $*" >&2; return 1; }
+
+start_display() {
     local n=${DISPLAY#:}
     if ! { [ -f "$xvfb_pid" ] && kill -0 "$(cat "$xvfb_pid")" 2>/dev/null; }; then
         rm -f "/tmp/.X$n-lock" "/tmp/.X11-unix/X$n"
         setsid Xvfb "$DISPLAY" -screen 0 1024x768x24 -nolisten tcp </dev/null >/dev/null 2>&1 &
         echo $! >"$xvfb_pid"
         for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
-        [ -e "/tmp/.X11-unix/X$n" ] || { echo "Xvfb did not start on $DISPLAY" >&2; return 1; }
+        [ -e "/tmp/.X11-unix/X$n" ] || fail "Xvfb did not start on $DISPLAY"
     fi
-    if [ ! -d "$WINEPREFIX/drive_c/windows/system32" ]; then
-        setsid -w wineboot -i </dev/null >/dev/null 2>&1
+}
+
+# A server that Wine starts by itself lingers for no time once its last process has
+# ended (Debian's wineserver wrapper passes -p0), and "wineserver -p" does nothing while
+# another server of the prefix runs. So any server of the prefix is ended and waited
+# for first, and the persistent one must be the one that answers.
+start_server() {
+    wineserver -k >/dev/null 2>&1
+    timeout 60 wineserver -w >/dev/null 2>&1 || fail "the prefix's old wineserver did not end" || return 1
+    setsid wineserver -p </dev/null >/dev/null 2>&1 ||
+        fail "wineserver -p failed (status $?): another server holds the prefix"
+}
+
+keeper_alive() { [ -f "$keeper_pid" ] && kill -0 "$(cat "$keeper_pid")" 2>/dev/null; }
+
+start_keeper() {
+    local exe="$TOVAK_BUILD/session_keeper.exe"
+    if [ ! -f "$exe" ] || [ "$TOVAK_ROOT/tools/session_keeper.c" -nt "$exe" ]; then
+        x86_64-w64-mingw32-gcc -O2 -o "$exe" "$TOVAK_ROOT/tools/session_keeper.c" ||
+            fail "could not build the session keeper" || return 1
     fi
-    setsid wineserver -p </dev/null >/dev/null 2>&1
-    # Start the desktop process once, so later programs attach to a live desktop.
+    setsid wine "$exe" </dev/null >/dev/null 2>&1 &
+    echo $! >"$keeper_pid"
+    # The desktop exists once a first program has finished with it.
     setsid -w wine cmd /c exit </dev/null >/dev/null 2>&1
-    [ -d "$WINEPREFIX/drive_c/windows/system32" ] || { echo "Wine prefix was not created" >&2; return 1; }
+    keeper_alive || fail "the session keeper did not start"
+}
+
+up() {
+    if [ ! -d "$LOCPATH/ja_JP.UTF-8" ]; then
+        mkdir -p "$LOCPATH"
+        localedef -i ja_JP -f UTF-8 "$LOCPATH/ja_JP.UTF-8" >/dev/null 2>&1 ||
+            fail "localedef ja_JP.UTF-8 failed" || return 1
+    fi
+    start_display || return 1
+    if [ ! -d "$WINEPREFIX/drive_c/windows/system32" ]; then
+        setsid -w wine wineboot -i </dev/null >/dev/null 2>&1
+        [ -d "$WINEPREFIX/drive_c/windows/system32" ] || fail "Wine prefix was not created" || return 1
+    fi
+    if ! keeper_alive; then
+        start_server || return 1
+        start_keeper || return 1
+    fi
     # The programs that test the menu on older Windows versions run as those versions.
     local version
     for version in nt40 win98 win2k; do
         wine reg add "HKCU\\Software\\Wine\\AppDefaults\\menu_${version}_test.exe" \
             /v Version /d "$version" /f >/dev/null 2>&1 ||
-            { echo "could not set the Windows version of menu_${version}_test.exe" >&2; return 1; }
+            fail "could not set the Windows version of menu_${version}_test.exe" || return 1
     done
-    echo "wine prefix ready: $WINEPREFIX on display $DISPLAY"
+    local note=""
+    [ "$TOVAK_WINE32" = yes ] || note=" (64-bit only: this machine runs no 32-bit programs)"
+    echo "wine prefix ready: $WINEPREFIX on display $DISPLAY$note"
+}
+
+# The keeper still running means the server and the desktop stayed up all along.
+check() {
+    keeper_alive || fail "the session keeper has gone: the wineserver or the desktop went away during the run"
 }
 
 down() {
     wineserver -k >/dev/null 2>&1
+    rm -f "$keeper_pid"
     if [ -f "$xvfb_pid" ]; then kill "$(cat "$xvfb_pid")" 2>/dev/null; rm -f "$xvfb_pid"; fi
     return 0
 }
 
 case "${1:-}" in
 up) up ;;
+check) check ;;
 down) down ;;
-*) echo "usage: $0 up|down" >&2; exit 2 ;;
+*) echo "usage: $0 up|check|down" >&2; exit 2 ;;
 esac

@@ -86,18 +86,32 @@ protected:
         CoUninitialize();
     }
 
-    // Right-clicks `items` of the folder and runs command `offset` of the handler's.
+    // Right-clicks `items` of the folder and runs both commands of the handler's.
     void rightClick(const std::vector<std::wstring>& items) {
-        const std::vector<CLSID> handlers = handlersOf("*");
-        ASSERT_TRUE(names(handlers, kGotoListClsid)) << "no handler under *";
+        HRESULT hr = S_OK;
+        IDataObject* data = shellDataObject(folder_, items, &hr);
+        ASSERT_NE(nullptr, data) << "shell data object: " << std::hex << hr;
+        runHandler("*", nullptr, data);
+        data->Release();
+    }
+
+    // Right-clicks the background of `folder`'s window: the shell gives the folder's ID
+    // list and no data object.
+    void rightClickBackground(const std::wstring& folder) {
+        HRESULT hr = S_OK;
+        LPITEMIDLIST list = shellFolderIdList(folder, &hr);
+        ASSERT_NE(nullptr, list) << "ID list of the folder: " << std::hex << hr;
+        runHandler("Directory\\Background", list, nullptr);
+        CoTaskMemFree(list);
+    }
+
+    void runHandler(const char* parent, PCIDLIST_ABSOLUTE folder, IDataObject* data) {
+        ASSERT_TRUE(names(handlersOf(parent), kGotoListClsid)) << "no handler under " << parent;
         IShellExtInit* init = nullptr;
         HRESULT hr = CoCreateInstance(kGotoListClsid, nullptr, CLSCTX_INPROC_SERVER,
                                       IID_IShellExtInit, reinterpret_cast<void**>(&init));
         ASSERT_EQ(S_OK, hr) << "CoCreateInstance: " << std::hex << hr;
-        IDataObject* data = shellDataObject(folder_, items, &hr);
-        ASSERT_NE(nullptr, data) << "shell data object: " << std::hex << hr;
-        hr = init->Initialize(nullptr, data, nullptr);
-        data->Release();
+        hr = init->Initialize(folder, data, nullptr);
         EXPECT_EQ(S_OK, hr) << "Initialize: " << std::hex << hr;
 
         IContextMenu* menu = nullptr;
@@ -145,6 +159,18 @@ TEST_F(RightClick, CopiesNamesAndFullPathsOfRealFiles) {
     EXPECT_EQ(folder + "\\a.txt\r\n" + folder + "\\b c.txt\r\n" + folder + "\\sub", copied_[1]);
 }
 
+TEST_F(RightClick, FolderBackgroundCopiesTheFoldersNameAndPath) {
+    const std::wstring deep = folder_ + L"\\" + std::wstring(100, L'd') + L"\\" +
+                              std::wstring(100, L'e') + L"\\" + std::wstring(80, L'f');
+    for (const std::wstring& folder : {folder_ + L"\\back ground", deep}) {
+        SCOPED_TRACE(folder.size());
+        ASSERT_TRUE(createFolders(folder));
+        rightClickBackground(folder);
+        EXPECT_EQ(ansi(folder.substr(folder.rfind(L'\\') + 1)), copied_[0]);
+        EXPECT_EQ(ansi(folder), copied_[1]);
+    }
+}
+
 #ifdef TOVAK_JAPANESE_NAMES
 TEST_F(RightClick, JapaneseNamesReachTheClipboardInCodePage932) {
     ASSERT_EQ(932u, GetACP());
@@ -154,6 +180,11 @@ TEST_F(RightClick, JapaneseNamesReachTheClipboardInCodePage932) {
     rightClick({name});
     EXPECT_EQ(ansi(name), copied_[0]);
     EXPECT_EQ(ansi(folder_ + L"\\" + name), copied_[1]);
+    // The background of a folder with that name.
+    ASSERT_TRUE(createFolders(folder_ + L"\\" + L"\u8868\u793A"));
+    rightClickBackground(folder_ + L"\\" + L"\u8868\u793A");
+    EXPECT_EQ(ansi(L"\u8868\u793A"), copied_[0]);
+    EXPECT_EQ(ansi(folder_ + L"\\" + L"\u8868\u793A"), copied_[1]);
 }
 #endif
 

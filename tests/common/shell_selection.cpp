@@ -1,6 +1,7 @@
 #include "tests/common/shell_selection.h"
 
 #include <shlobj.h>
+#include <shlwapi.h>
 
 namespace {
 
@@ -77,6 +78,75 @@ IDataObject* shellDataObject(const std::wstring& folder, const std::vector<std::
                                    IID_IDataObject, nullptr, reinterpret_cast<void**>(&dataObject));
     parent->Release();
     return SUCCEEDED(status) ? dataObject : nullptr;
+}
+
+namespace {
+
+// The item of `folder` named `name`: parsed, or where the shell parses no name that long
+// (Wine's shell parses no path past MAX_PATH), found among the folder's items.
+HRESULT childNamed(IShellFolder* folder, std::wstring name, LPITEMIDLIST* child) {
+    HRESULT hr = folder->ParseDisplayName(nullptr, nullptr, &name[0], nullptr, child, nullptr);
+    if (SUCCEEDED(hr)) return hr;
+    IEnumIDList* items = nullptr;
+    if (folder->EnumObjects(nullptr, SHCONTF_FOLDERS | SHCONTF_NONFOLDERS, &items) != S_OK) {
+        return hr;
+    }
+    LPITEMIDLIST item = nullptr;
+    while (!*child && items->Next(1, &item, nullptr) == S_OK) {
+        STRRET text = {};
+        wchar_t* found = nullptr;
+        if (SUCCEEDED(folder->GetDisplayNameOf(item, SHGDN_INFOLDER | SHGDN_FORPARSING, &text)) &&
+            SUCCEEDED(StrRetToStrW(&text, item, &found)) && name == found) {
+            *child = item;
+        } else {
+            CoTaskMemFree(item);
+        }
+        CoTaskMemFree(found);
+    }
+    items->Release();
+    return *child ? S_OK : hr;
+}
+
+}  // namespace
+
+LPITEMIDLIST shellFolderIdList(const std::wstring& folder, HRESULT* result) {
+    HRESULT hr = S_OK;
+    HRESULT& status = result ? *result : hr;
+    IShellFolder* current = nullptr;
+    status = SHGetDesktopFolder(&current);
+    if (FAILED(status)) return nullptr;
+    auto* absolute = static_cast<LPITEMIDLIST>(CoTaskMemAlloc(sizeof(USHORT)));
+    if (absolute) absolute->mkid.cb = 0;
+    // The first segment is the drive with its root ("C:\\"), the others single names.
+    std::size_t start = 0;
+    while (absolute && current && start < folder.size()) {
+        std::size_t end = start == 0 ? 3 : folder.find(L'\\', start);
+        if (end == std::wstring::npos || end > folder.size()) end = folder.size();
+        const std::wstring segment = folder.substr(start, end - start);
+        start = start == 0 ? end : end + 1;
+        LPITEMIDLIST child = nullptr;
+        status = childNamed(current, segment, &child);
+        IShellFolder* next = nullptr;
+        if (SUCCEEDED(status)) {
+            LPITEMIDLIST combined = ILCombine(absolute, child);
+            CoTaskMemFree(absolute);
+            absolute = combined;
+            if (start < folder.size()) {
+                status = current->BindToObject(child, nullptr, IID_IShellFolder,
+                                               reinterpret_cast<void**>(&next));
+            }
+            CoTaskMemFree(child);
+        }
+        current->Release();
+        current = next;
+    }
+    if (current) current->Release();
+    if (!absolute && SUCCEEDED(status)) status = E_OUTOFMEMORY;
+    if (FAILED(status)) {
+        CoTaskMemFree(absolute);
+        return nullptr;
+    }
+    return absolute;
 }
 
 std::wstring makeTempFolder(const wchar_t* prefix) {

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 #include <objidl.h>
+#include <shtypes.h>
 
 #include <string>
 #include <vector>
@@ -12,6 +13,11 @@
 // the failing HRESULT in `result`.
 IDataObject* shellDataObject(const std::wstring& folder, const std::vector<std::wstring>& names,
                              HRESULT* result = nullptr);
+
+// The shell's absolute ID list of `folder` (built segment by segment, as far as the
+// shell parses the names), or null with the failing HRESULT in `result`. Free it with
+// CoTaskMemFree.
+LPITEMIDLIST shellFolderIdList(const std::wstring& folder, HRESULT* result = nullptr);
 
 // A fresh, empty folder under the temporary folder; removed with its contents by
 // removeTree.

@@ -52,7 +52,7 @@ TEST(CodePage932, FileNamePartKeepsATrailByteThatLooksLikeABackslash) {
 TEST(CodePage932, CopyNamesKeepsACharacterWhoseSecondByteIs5C) {
     FakeDataObject data(drop_block::ansi({"C:\\dir\\\x95\x5c", "C:\\\x95\x5c\\a.txt"}));
     HandlerState state;
-    ASSERT_EQ(S_OK, state.initialize(&data));
+    ASSERT_EQ(S_OK, state.initialize(nullptr, &data));
     CMINVOKECOMMANDINFO info = {};
     info.cbSize = sizeof info;
     info.lpVerb = MAKEINTRESOURCEA(CopyNames);

@@ -28,7 +28,7 @@ class CopyCommands : public ::testing::Test {
 protected:
     void select(const std::vector<std::u16string>& paths) {
         data_ = std::make_unique<FakeDataObject>(drop_block::wide(paths));
-        ASSERT_EQ(S_OK, state_.initialize(data_.get()));
+        ASSERT_EQ(S_OK, state_.initialize(nullptr, data_.get()));
     }
     // Runs a command and returns the CF_TEXT block.
     std::vector<unsigned char> copy(CommandOffset command) {

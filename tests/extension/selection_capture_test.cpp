@@ -8,7 +8,9 @@
 #include <gtest/gtest.h>
 
 #include "extension/handler_state.h"
+#include "extension/command_offset.h"
 #include "tests/common/drop_block.h"
+#include "tests/extension/clipboard_probe.h"
 #include "tests/common/fake_data_object.h"
 #include "tests/common/shell_selection.h"
 
@@ -30,7 +32,7 @@ TEST(SelectionCapture, TakesEveryPathInOrderAndHoldsTheDataObject) {
     FakeDataObject data(drop_block::wide(kThree));
     {
         HandlerState state;
-        const HRESULT hr = state.initialize(&data);
+        const HRESULT hr = state.initialize(nullptr, &data);
         EXPECT_EQ(S_OK, hr) << std::hex << hr;
         EXPECT_EQ(kThree, selectionOf(state));
         EXPECT_EQ(1, data.references()) << "the handler keeps one reference";
@@ -43,8 +45,8 @@ TEST(SelectionCapture, ASecondInitializeReplacesTheSelectionAndTheDataObject) {
     FakeDataObject first(drop_block::wide(kThree));
     FakeDataObject second(drop_block::ansi({"E:\\one", "E:\\two"}));
     HandlerState state;
-    ASSERT_EQ(S_OK, state.initialize(&first));
-    const HRESULT hr = state.initialize(&second);
+    ASSERT_EQ(S_OK, state.initialize(nullptr, &first));
+    const HRESULT hr = state.initialize(nullptr, &second);
     EXPECT_EQ(S_OK, hr) << std::hex << hr;
     EXPECT_EQ((std::vector<std::u16string>{u"E:\\one", u"E:\\two"}), selectionOf(state));
     EXPECT_EQ(0, first.references());
@@ -59,9 +61,9 @@ TEST(SelectionCapture, FailuresKeepThePreviousSelection) {
     drop_block::putUint32(outside, 0, 4096);
     FakeDataObject badOffset(outside);
     HandlerState state;
-    ASSERT_EQ(S_OK, state.initialize(&good));
+    ASSERT_EQ(S_OK, state.initialize(nullptr, &good));
     for (FakeDataObject* data : {&noDrop, &empty, &badOffset}) {
-        const HRESULT hr = state.initialize(data);
+        const HRESULT hr = state.initialize(nullptr, data);
         EXPECT_EQ(E_INVALIDARG, hr) << std::hex << hr;
         EXPECT_EQ(kThree, selectionOf(state));
         EXPECT_EQ(1, data->references()) << "the failed call's data object is still held";
@@ -78,8 +80,8 @@ TEST(SelectionCapture, AListThatBreaksOffKeepsTheItemsBeforeTheBreak) {
     FakeDataObject good(drop_block::wide(kThree));
     FakeDataObject data(broken);
     HandlerState state;
-    ASSERT_EQ(S_OK, state.initialize(&good));
-    const HRESULT hr = state.initialize(&data);
+    ASSERT_EQ(S_OK, state.initialize(nullptr, &good));
+    const HRESULT hr = state.initialize(nullptr, &data);
     EXPECT_EQ(E_INVALIDARG, hr) << std::hex << hr;
     EXPECT_EQ((std::vector<std::u16string>{u"C:\\a", u"C:\\b"}), selectionOf(state));
 }
@@ -88,8 +90,8 @@ TEST(SelectionCapture, ANullDataObjectLeavesNoneHeld) {
     FakeDataObject data(drop_block::wide(kThree));
     {
         HandlerState state;
-        ASSERT_EQ(S_OK, state.initialize(&data));
-        const HRESULT hr = state.initialize(nullptr);
+        ASSERT_EQ(S_OK, state.initialize(nullptr, &data));
+        const HRESULT hr = state.initialize(nullptr, nullptr);
         EXPECT_EQ(E_INVALIDARG, hr) << std::hex << hr;
         EXPECT_EQ(nullptr, state.dataObject());
         EXPECT_EQ(0, data.references());
@@ -122,7 +124,7 @@ TEST_F(ShellSelection, TakesTheTruePathsOfRealFiles) {
     IDataObject* data = shellDataObject(folder_, names, &hr);
     ASSERT_NE(nullptr, data) << std::hex << hr;
     HandlerState state;
-    hr = state.initialize(data);
+    hr = state.initialize(nullptr, data);
     EXPECT_EQ(S_OK, hr) << std::hex << hr;
     std::vector<std::u16string> expected;
     for (const auto& name : names) expected.push_back(u16(folder_ + L"\\" + name));
@@ -137,11 +139,97 @@ TEST_F(ShellSelection, TakesAPathLongerThanMaxPathWhole) {
     ASSERT_TRUE(createFile(path));
     FakeDataObject data(drop_block::wide({u16(path)}));
     HandlerState state;
-    const HRESULT hr = state.initialize(&data);
+    const HRESULT hr = state.initialize(nullptr, &data);
     EXPECT_EQ(S_OK, hr) << std::hex << hr;
     ASSERT_EQ(1, state.selection().count());
     EXPECT_EQ(u16(path), state.selection()[0]);
     EXPECT_GT(state.selection()[0].size(), static_cast<std::size_t>(MAX_PATH));
+}
+
+// A right-click on a folder's background: the shell gives the folder's ID list and no
+// data object.
+class FolderBackground : public ShellSelection {
+protected:
+    // The shell's ID list of the folder at `path`, or of a special folder.
+    static LPITEMIDLIST idList(const std::wstring& path, int csidl = -1) {
+        LPITEMIDLIST list = nullptr;
+        HRESULT hr = csidl >= 0 ? SHGetSpecialFolderLocation(nullptr, csidl, &list) : S_OK;
+        if (csidl < 0) list = shellFolderIdList(path, &hr);
+        EXPECT_NE(nullptr, list) << std::hex << hr;
+        return list;
+    }
+    static std::wstring copied(HandlerState& state, UINT offset) {
+        CMINVOKECOMMANDINFO info = {};
+        info.cbSize = sizeof info;
+        info.lpVerb = MAKEINTRESOURCEA(offset);
+        EXPECT_EQ(S_OK, state.invokeCommand(&info));
+        return clipboard_probe::readUnicodeText();
+    }
+};
+
+TEST_F(FolderBackground, TheFolderIsTheSelectionAndBothCommandsCopyIt) {
+    wchar_t desktop[MAX_PATH] = {}, documents[MAX_PATH] = {}, windows[MAX_PATH] = {};
+    ASSERT_EQ(S_OK, SHGetFolderPathW(nullptr, CSIDL_DESKTOPDIRECTORY, nullptr, 0, desktop));
+    // Wine's shell gives this one's path with a separator at its end.
+    ASSERT_EQ(S_OK, SHGetFolderPathW(nullptr, CSIDL_PERSONAL, nullptr, 0, documents));
+    ASSERT_NE(0u, GetWindowsDirectoryW(windows, MAX_PATH));
+    // The last one's parent fits in MAX_PATH, the folder itself runs far past it.
+    const std::wstring made[] = {folder_ + L"\\background", folder_ + L"\\報告書フォルダ",
+                                 folder_ + L"\\caf\u00e9\u0175",
+                                 folder_ + L"\\" + std::wstring(100, L'a') + L"\\" +
+                                     std::wstring(80, L'長') + L"\\" + std::wstring(120, L'c')};
+    const struct {
+        std::wstring path;
+        int csidl;
+    } cases[] = {{made[0], -1},
+                 {made[1], -1},
+                 {made[2], -1},
+                 {made[3], -1},
+                 {desktop, CSIDL_DESKTOP},
+                 {documents, CSIDL_PERSONAL},
+                 {std::wstring(windows).substr(0, 3), -1}};  // the drive root
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.path.size());
+        if (c.path.compare(0, folder_.size(), folder_) == 0) {
+            ASSERT_TRUE(createFolders(c.path));
+        }
+        LPITEMIDLIST list = idList(c.path, c.csidl);
+        ASSERT_NE(nullptr, list);
+        HandlerState state;
+        const HRESULT hr = state.initialize(list, nullptr);
+        CoTaskMemFree(list);
+        ASSERT_EQ(S_OK, hr) << std::hex << hr;
+        ASSERT_EQ(1, state.selection().count());
+        EXPECT_EQ(u16(c.path), state.selection()[0]);
+        EXPECT_EQ(nullptr, state.dataObject());
+        EXPECT_EQ(c.path, copied(state, CopyPaths));
+        // A drive root has no name part.
+        EXPECT_EQ(c.path.substr(c.path.rfind(L'\\') + 1), copied(state, CopyNames));
+    }
+}
+
+// No folder, or one without a file-system path: refused as before, the previous
+// selection kept and the previous data object given back.
+TEST_F(FolderBackground, FolderWithoutAPathIsRefused) {
+    for (int csidl : {CSIDL_CONTROLS, CSIDL_DRIVES, CSIDL_PRINTERS, -1}) {
+        SCOPED_TRACE(csidl);
+        FakeDataObject data(drop_block::wide(kThree));
+        HandlerState state;
+        ASSERT_EQ(S_OK, state.initialize(nullptr, &data));
+        LPITEMIDLIST list = csidl >= 0 ? idList(L"", csidl) : nullptr;
+        const HRESULT hr = state.initialize(list, nullptr);
+        CoTaskMemFree(list);
+        EXPECT_EQ(E_INVALIDARG, hr) << std::hex << hr;
+        EXPECT_EQ(kThree, selectionOf(state));
+        EXPECT_EQ(0, data.references());
+    }
+    // With both, the data object's items are the selection.
+    FakeDataObject data(drop_block::wide(kThree));
+    HandlerState state;
+    LPITEMIDLIST list = idList(folder_);
+    EXPECT_EQ(S_OK, state.initialize(list, &data));
+    CoTaskMemFree(list);
+    EXPECT_EQ(kThree, selectionOf(state));
 }
 
 }  // namespace

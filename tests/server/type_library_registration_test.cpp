@@ -240,10 +240,26 @@ TEST_F(TypeLibraryRegistration, UnregisterWithoutTheFunctionLeavesTheRegistratio
     EXPECT_FALSE(keyExists(HKEY_CLASSES_ROOT, kPathKey));
 }
 
+// For the current user the type library goes through "RegisterTypeLibForUser", found at
+// run time; without it nothing is registered and the missing function is the result.
+TEST_F(TypeLibraryRegistration, ForTheUserThroughRegisterTypeLibForUser) {
+    LoadedModule module("typelib_module.dll");
+    HRESULT hr = registerModuleTypeLibThrough(module.get(), "oleaut32.dll", "NoSuchFunction");
+    EXPECT_EQ(HRESULT_FROM_WIN32(ERROR_PROC_NOT_FOUND), hr) << std::hex << hr;
+    EXPECT_FALSE(keyExists(HKEY_CLASSES_ROOT, kLibraryKey));
+
+    hr = RegisterModuleTypeLib(module.get(), RegistrationScope::User);
+    ASSERT_EQ(S_OK, hr) << std::hex << hr;
+    EXPECT_EQ(moduleFileName(module.get()), registeredPath());
+    hr = UnregisterModuleTypeLib(module.get(), RegistrationScope::User);
+    EXPECT_EQ(S_OK, hr) << std::hex << hr;
+    EXPECT_FALSE(keyExists(HKEY_CLASSES_ROOT, kPathKey));
+}
+
 // Self-registration: the rows' registration routines first, then the type library.
 std::vector<bool> routineCalls;
 HRESULT routineResult = S_OK;
-HRESULT recordingRegistration(bool registering) {
+HRESULT recordingRegistration(bool registering, RegistrationScope) {
     routineCalls.push_back(registering);
     return routineResult;
 }

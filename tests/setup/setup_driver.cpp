@@ -58,7 +58,8 @@ std::wstring messageBoxText(HWND box) {
     return longest;
 }
 
-std::vector<DWORD> childProcesses(DWORD parentId, const FILETIME& notBefore, const char* exeName) {
+std::vector<DWORD> childProcesses(DWORD parentId, const FILETIME& notBefore,
+                                  const FILETIME* notAfter, const char* exeName) {
     std::vector<DWORD> children;
     HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
     if (snapshot == INVALID_HANDLE_VALUE) return children;
@@ -73,7 +74,8 @@ std::vector<DWORD> childProcesses(DWORD parentId, const FILETIME& notBefore, con
         if (!process) continue;
         FILETIME created, exited, kernel, user;
         if (GetProcessTimes(process, &created, &exited, &kernel, &user) &&
-            CompareFileTime(&created, &notBefore) >= 0) {
+            CompareFileTime(&created, &notBefore) >= 0 &&
+            (!notAfter || CompareFileTime(&created, notAfter) <= 0)) {
             children.push_back(entry.th32ProcessID);
         }
         CloseHandle(process);
@@ -176,7 +178,13 @@ bool RunningSetup::waitForExit(DWORD milliseconds, DWORD* exitCode) {
 }
 
 std::vector<DWORD> RunningSetup::children() const {
-    return childProcesses(processId(), startTime_, "regsvr32.exe");
+    // Process ids are reused at once: after the tool has ended, another program may hold
+    // its id and start a regsvr32 of its own. A child of the tool was created before the
+    // tool ended.
+    FILETIME created, exited, kernel, user;
+    const bool ended = WaitForSingleObject(process_.hProcess, 0) == WAIT_OBJECT_0 &&
+                       GetProcessTimes(process_.hProcess, &created, &exited, &kernel, &user);
+    return childProcesses(processId(), startTime_, ended ? &exited : nullptr, "regsvr32.exe");
 }
 
 void RunningSetup::endChildren() {

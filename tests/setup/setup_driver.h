@@ -28,9 +28,11 @@ bool waitFor(Condition condition, DWORD milliseconds = 15000) {
 }
 
 // Ids of running processes named `exeName` whose parent is `parentId` and that started
-// no earlier than `notBefore`: process ids are reused, so a parent id alone may name a
-// stranger. (Wine may start explorer.exe on behalf of a program; it is not counted.)
-std::vector<DWORD> childProcesses(DWORD parentId, const FILETIME& notBefore, const char* exeName);
+// no earlier than `notBefore` and, when the parent has ended, no later than its end
+// (`notAfter`): process ids are reused, so a parent id alone may name a stranger. (Wine
+// may start explorer.exe on behalf of a program; it is not counted.)
+std::vector<DWORD> childProcesses(DWORD parentId, const FILETIME& notBefore,
+                                  const FILETIME* notAfter, const char* exeName);
 
 // The executable name of a running process, for messages.
 std::string processName(DWORD processId);

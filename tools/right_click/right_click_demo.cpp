@@ -1,10 +1,10 @@
-// Reproduces one right-click in Explorer on real files and prints what lands on the
-// clipboard. Wine's shell loads no third-party context-menu handler itself, so this
-// program plays Explorer's part: it registers the shipped tovak.dll with regsvr32, finds
-// the handler's CLSID under HKCR\*\shellex\ContextMenuHandlers, has COM create the
-// handler (COM loads the DLL from InprocServer32), asks the shell for the data object of
-// a selection, hands it to the handler, lets the handler fill a real popup menu, clicks
-// both commands, and unregisters the DLL again.
+// Reproduces right-clicks in Explorer on real files and on a folder's background, and
+// prints what lands on the clipboard. Wine's shell loads no third-party context-menu handler
+// itself, so this program plays Explorer's part: it registers the shipped tovak.dll with regsvr32,
+// finds the handler's CLSID under HKCR\*\shellex\ContextMenuHandlers, has COM create the handler
+// (COM loads the DLL from InprocServer32), asks the shell for the data object of a selection (for a
+// folder's background: the folder's ID list, and no data object), hands it to the handler, lets the
+// handler fill a real popup menu, clicks both commands, and unregisters the DLL again.
 //
 //   right_click_demo [path of tovak.dll]
 #include <windows.h>
@@ -67,13 +67,13 @@ DWORD regsvr32(const std::string& options, const std::string& dll) {
     return exitCode;
 }
 
-// The handler keys under HKCR\*\shellex\ContextMenuHandlers, as Explorer reads them:
-// a key named by a CLSID, or a key whose default value is one.
-std::vector<CLSID> contextMenuHandlers() {
+// The handler keys under HKCR\<parent>\shellex\ContextMenuHandlers, as Explorer reads
+// them: a key named by a CLSID, or a key whose default value is one.
+std::vector<CLSID> contextMenuHandlers(const std::wstring& parent) {
     std::vector<CLSID> handlers;
     HKEY key = nullptr;
-    if (RegOpenKeyExW(HKEY_CLASSES_ROOT, L"*\\shellex\\ContextMenuHandlers", 0, KEY_READ, &key) !=
-        ERROR_SUCCESS) {
+    const std::wstring path = parent + L"\\shellex\\ContextMenuHandlers";
+    if (RegOpenKeyExW(HKEY_CLASSES_ROOT, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) {
         return handlers;
     }
     for (DWORD index = 0;; ++index) {
@@ -149,16 +149,20 @@ void printClipboard() {
     CloseClipboard();
 }
 
-void rightClick(const char* what, REFCLSID clsid, IDataObject* data) {
-    say(std::string("\n") + what + "\n");
+// Hands the handler a data object (a selection), or only a folder's ID list (a
+// right-click on the folder's background).
+void rightClick(const std::string& what, REFCLSID clsid, IDataObject* data,
+                PCIDLIST_ABSOLUTE folder = nullptr) {
+    say("\n" + what + "\n");
     IShellExtInit* init = nullptr;
     HRESULT hr = CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IShellExtInit,
                                   reinterpret_cast<void**>(&init));
     say("  CoCreateInstance(IShellExtInit) -> " + hex(hr) + "\n");
     if (FAILED(hr)) return;
-    const HRESULT initialized = init->Initialize(nullptr, data, nullptr);
+    const HRESULT initialized = init->Initialize(folder, data, nullptr);
     say("  IShellExtInit::Initialize -> " + hex(initialized) + ", " +
-        std::to_string(droppedCount(data)) + " selected\n");
+        (data ? std::to_string(droppedCount(data)) + " selected\n"
+              : std::string("the folder's ID list and no data object\n")));
     IContextMenu* handler = nullptr;
     hr = init->QueryInterface(IID_IContextMenu, reinterpret_cast<void**>(&handler));
     init->Release();
@@ -203,14 +207,21 @@ int main(int argc, char** argv) {
     const DWORD registered = regsvr32("/s", dll);
     say("regsvr32 /s " + dll + " -> exit code " + std::to_string(registered) + "\n");
     if (registered != 0) return 1;
-    CLSID clsid = CLSID_NULL;
-    for (const CLSID& handler : contextMenuHandlers()) {
+    CLSID clsid = CLSID_NULL, backgroundClsid = CLSID_NULL;
+    for (const CLSID& handler : contextMenuHandlers(L"*")) {
         if (IsEqualCLSID(handler, kGotoListClsid)) clsid = handler;
     }
-    say("HKCR\\*\\shellex\\ContextMenuHandlers names " +
-        (IsEqualCLSID(clsid, CLSID_NULL) ? std::string("no Tovak handler") : clsidText(clsid)) +
-        "\n");
-    if (IsEqualCLSID(clsid, CLSID_NULL)) return 1;
+    for (const CLSID& handler : contextMenuHandlers(L"Directory\\Background")) {
+        if (IsEqualCLSID(handler, kGotoListClsid)) backgroundClsid = handler;
+    }
+    for (const auto& found :
+         {std::make_pair("*", clsid), std::make_pair("Directory\\Background", backgroundClsid)}) {
+        say(std::string("HKCR\\") + found.first + "\\shellex\\ContextMenuHandlers names " +
+            (IsEqualCLSID(found.second, CLSID_NULL) ? std::string("no Tovak handler")
+                                                    : clsidText(found.second)) +
+            "\n");
+        if (IsEqualCLSID(found.second, CLSID_NULL)) return 1;
+    }
 
     const std::wstring folder = makeTempFolder(L"tovak_demo");
     const std::vector<std::wstring> names = {L"report.txt", L"報告書.txt", L"café☃.txt", L"src"};
@@ -233,10 +244,28 @@ int main(int argc, char** argv) {
     // real file here.
     const std::wstring longItem = longPath;
     FakeDataObject longData(drop_block::wide({std::u16string(longItem.begin(), longItem.end())}));
-    rightClick(("Right-click on a file whose path is " + std::to_string(longPath.size()) +
-                " characters long (wide drop list):")
-                   .c_str(),
+    rightClick("Right-click on a file whose path is " + std::to_string(longPath.size()) +
+                   " characters long (wide drop list):",
                clsid, &longData);
+
+    // Right-clicks on the background of a folder window: the shell's ID lists of a folder
+    // with a Japanese name and of one whose path runs past MAX_PATH.
+    const std::wstring japanese = folder + L"\\資料フォルダ";
+    const std::wstring deep = folder + L"\\" + std::wstring(100, L'a') + L"\\" +
+                              std::wstring(80, L'長') + L"\\" + std::wstring(60, L'z');
+    createFolders(japanese);
+    createFolders(deep);
+    for (const std::wstring& background : {japanese, deep}) {
+        LPITEMIDLIST list = shellFolderIdList(background, &hr);
+        if (!list) {
+            say("the shell gave no ID list for a folder: " + hex(hr) + "\n");
+            continue;
+        }
+        rightClick("Right-click on the background of a folder whose path is " +
+                       std::to_string(background.size()) + " characters long:",
+                   backgroundClsid, nullptr, list);
+        CoTaskMemFree(list);
+    }
 
     removeTree(folder);
     CoUninitialize();
