@@ -37,6 +37,9 @@ set_source_files_properties(${TOVAK_DLL_RC} PROPERTIES
 
 # The setup tool's resources, and the help page shipped beside it.
 set(TOVAK_SETUP_RC ${CMAKE_SOURCE_DIR}/resources/setup.rc)
+set(TOVAK_SETUP_MANIFEST_RC ${CMAKE_SOURCE_DIR}/resources/setup_manifest.rc)
 set(TOVAK_HELP_HTML ${CMAKE_SOURCE_DIR}/resources/help.html)
 set_source_files_properties(${TOVAK_SETUP_RC} PROPERTIES OBJECT_DEPENDS
     "${CMAKE_SOURCE_DIR}/resources/setup_resource.h;${CMAKE_SOURCE_DIR}/resources/setup_dialogs.rc;${CMAKE_SOURCE_DIR}/resources/setup_strings.rc;${CMAKE_SOURCE_DIR}/resources/setup_version.rc;${CMAKE_SOURCE_DIR}/resources/setup.ico")
+set_source_files_properties(${TOVAK_SETUP_MANIFEST_RC} PROPERTIES OBJECT_DEPENDS
+    "${CMAKE_SOURCE_DIR}/resources/setup.manifest")

@@ -20,6 +20,8 @@
 #define IDS_UNINSTALL_FAILED 108
 #define IDS_INSTALL_COMMAND 112
 #define IDS_UNINSTALL_COMMAND 113
+#define IDS_INSTALL_USER_COMMAND 114
+#define IDS_UNINSTALL_USER_COMMAND 115
 
 // System-menu command of the About entry; its low four bits are zero.
 #define IDM_ABOUT 0x0010

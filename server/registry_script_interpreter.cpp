@@ -428,7 +428,7 @@ HRESULT RegistryScriptInterpreter::walkUnregister(RegistryKey parent, int depth)
     bool skip = false;
     bool removal = true;
     OpenKey current(registry_);
-    char keyName[kKeyNameSize];
+    std::string keyName;  // the current key item's name, for its deletion after its block
     HRESULT hr = readToken();
     if (FAILED(hr)) return hr;
     while (token_[0] != '}') {
@@ -450,15 +450,18 @@ HRESULT RegistryScriptInterpreter::walkUnregister(RegistryKey parent, int depth)
             continue;
         }
 
-        // A key item. Its name is kept whole for the deletion or refused, never cut.
+        // A key item. Its name is kept whole, as long as the register walk accepts it
+        // (a double-byte name of up to 255 characters takes up to 510 bytes).
         if (!isUsableKeyName(token_)) return DISP_E_EXCEPTION;
-        const std::size_t nameLength = std::strlen(token_);
-        if (nameLength >= kKeyNameSize) return DISP_E_EXCEPTION;
-        std::memcpy(keyName, token_, nameLength + 1);
+        try {
+            keyName.assign(token_);
+        } catch (const std::bad_alloc&) {
+            return E_OUTOFMEMORY;
+        }
         if (!skip) {
             current.close();
             RegistryKey key = kNoRegistryKey;
-            if (registry_.openKey(parent, keyName, registry_access::kRead, &key) ==
+            if (registry_.openKey(parent, keyName.c_str(), registry_access::kRead, &key) ==
                 registry_status::kSuccess) {
                 current.replace(key);
             } else {
@@ -500,7 +503,7 @@ HRESULT RegistryScriptInterpreter::walkUnregister(RegistryKey parent, int depth)
         }
 
         if (current.close() != registry_status::kSuccess) return DISP_E_EXCEPTION;
-        if (removal) registry_.deleteKey(parent, keyName);
+        if (removal) registry_.deleteKey(parent, keyName.c_str());
         if (straight || blockWalked) {
             hr = readToken();
             if (SUCCEEDED(hr)) hr = skipValueClause();
@@ -545,9 +548,7 @@ HRESULT RegistryScriptInterpreter::skipBlock() {
             hr = skipValueClause();
             continue;
         }
-        if (!isUsableKeyName(token_) || std::strlen(token_) >= kKeyNameSize) {
-            return DISP_E_EXCEPTION;
-        }
+        if (!isUsableKeyName(token_)) return DISP_E_EXCEPTION;
         hr = readToken();
         if (SUCCEEDED(hr)) hr = skipValueClause();
         if (SUCCEEDED(hr) && token_[0] == '{') {

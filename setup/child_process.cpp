@@ -1,5 +1,7 @@
 #include "setup/child_process.h"
 
+#include "common/kernel_handle.h"
+
 BOOL startChildProcess(PlatformCalls& platform, const char* applicationName, char* commandLine) {
     STARTUPINFOA startup = {};
     startup.cb = sizeof(startup);
@@ -9,8 +11,8 @@ BOOL startChildProcess(PlatformCalls& platform, const char* applicationName, cha
                                NORMAL_PRIORITY_CLASS, nullptr, nullptr, &startup, &process);
     // Nothing watches the child; its handles are not needed.
     if (started) {
-        if (process.hThread) CloseHandle(process.hThread);
-        if (process.hProcess) CloseHandle(process.hProcess);
+        KernelHandle thread(process.hThread);
+        KernelHandle child(process.hProcess);
     }
     return started;
 }

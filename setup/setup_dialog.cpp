@@ -5,11 +5,13 @@
 
 #include "resources/setup_resource.h"
 #include "setup/about_dialog.h"
+#include "setup/administrator_rights.h"
 #include "setup/child_process.h"
 #include "setup/framework/application.h"
 #include "setup/framework/paint_scope.h"
 #include "setup/framework/system_menu.h"
 #include "setup/icon_placement.h"
+#include "setup/system_program.h"
 
 namespace {
 
@@ -109,26 +111,34 @@ LRESULT SetupDialog::onAbout(WPARAM, LPARAM) {
 }
 
 LRESULT SetupDialog::onInstall(WPARAM, LPARAM) {
-    registrationCommand(IDS_ASK_INSTALL, IDS_INSTALL_COMMAND, IDS_INSTALL_STARTED,
-                        IDS_INSTALL_FAILED);
+    registrationCommand(IDS_ASK_INSTALL, IDS_INSTALL_COMMAND, IDS_INSTALL_USER_COMMAND,
+                        IDS_INSTALL_STARTED, IDS_INSTALL_FAILED);
     return 0;
 }
 
 LRESULT SetupDialog::onUninstall(WPARAM, LPARAM) {
-    registrationCommand(IDS_ASK_UNINSTALL, IDS_UNINSTALL_COMMAND, IDS_UNINSTALL_STARTED,
-                        IDS_UNINSTALL_FAILED);
+    registrationCommand(IDS_ASK_UNINSTALL, IDS_UNINSTALL_COMMAND, IDS_UNINSTALL_USER_COMMAND,
+                        IDS_UNINSTALL_STARTED, IDS_UNINSTALL_FAILED);
     return 0;
 }
 
-void SetupDialog::registrationCommand(UINT question, UINT command, UINT started, UINT failed) {
+void SetupDialog::registrationCommand(UINT question, UINT command, UINT userCommand, UINT started,
+                                      UINT failed) {
     if (messageBox(question, MB_YESNO | MB_ICONQUESTION) == IDNO) return;
 
+    // Without administrator rights regsvr32 cannot write for every user; it is asked to
+    // register for the current user alone.
+    const UINT commandId = runsWithAdministratorRights(platform()) ? command : userCommand;
     // CreateProcessA may write into its command line, so it gets a buffer of its own.
-    const std::string text = loadString(command);
+    const std::string text = loadString(commandId);
     std::vector<char> commandLine(text.begin(), text.end());
     commandLine.push_back('\0');
 
-    if (startChildProcess(platform(), nullptr, commandLine.data())) {
+    // The system's own regsvr32, named by its full path: searched for by name, a
+    // regsvr32.exe beside this program (a downloads folder) or in the current directory
+    // would be found first and run with this program's rights.
+    const std::string program = systemProgramPath(platform(), "regsvr32.exe");
+    if (!program.empty() && startChildProcess(platform(), program.c_str(), commandLine.data())) {
         messageBox(started, MB_OK | MB_ICONINFORMATION);
     } else {
         messageBox(failed, MB_OK | MB_ICONEXCLAMATION);

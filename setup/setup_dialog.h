@@ -27,9 +27,11 @@ private:
 
     void addAboutMenuEntry();
     void openAboutBox();
-    // Asks `question`; unless the answer is No, starts `command` and reports `started`
-    // or `failed`.
-    void registrationCommand(UINT question, UINT command, UINT started, UINT failed);
+    // Asks `question`; unless the answer is No, starts the system's regsvr32 with the
+    // command line `command` (with administrator rights) or `userCommand` (without), and
+    // reports `started` or `failed`.
+    void registrationCommand(UINT question, UINT command, UINT userCommand, UINT started,
+                             UINT failed);
 
     // The program icon, loaded once and never destroyed.
     HICON icon_;

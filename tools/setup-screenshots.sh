@@ -2,12 +2,14 @@
 # Screenshots of TovakSetup.exe under Xvfb and Wine in code page 932: the main dialog and
 # the About box, written to docs/setup-dialog.png and docs/about-box.png. The real-run
 # test takes them while it drives the program (TOVAK_SCREENSHOT_DIR). Needs a build
-# (tools/build.sh); starts the Wine session if it is not up.
+# (tools/build.sh); starts the Wine session if it is not up. TOVAK_SCREENSHOT_ARCH=x64
+# takes them from the 64-bit build (for a machine that runs no 32-bit programs).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . tools/wine-env.sh
 tools/wine-session.sh up >/dev/null
-[ -f dist/x86/TovakSetup.exe ] || tools/build.sh
+arch="${TOVAK_SCREENSHOT_ARCH:-x86}"
+[ -f "dist/$arch/TovakSetup.exe" ] || tools/build.sh
 
 # The dialogs ask for "ＭＳ Ｐゴシック"; IPAPGothic (fonts-ipafont-gothic) takes its place.
 # Unmanaged windows get their caption and frame drawn by Wine itself, as there is no
@@ -24,7 +26,7 @@ shots="$TOVAK_BUILD/screenshots"
 rm -rf "$shots"
 mkdir -p "$shots" docs
 TOVAK_CODEPAGE=932 TOVAK_SCREENSHOT_DIR="Z:${shots//\//\\}" tools/wine-exec.sh \
-    "$TOVAK_BUILD/x86/bin/setup_run_test.exe" \
+    "$TOVAK_BUILD/$arch/bin/setup_run_test.exe" \
     --gtest_filter='SetupRun.StartsWith*:SetupRun.AboutBox*' >"$shots/run.log" 2>&1 ||
     { cat "$shots/run.log" >&2; exit 1; }
 for name in setup-dialog about-box; do

@@ -1,5 +1,6 @@
-// The platform calls through which the setup tool acts outside its own window: message
-// boxes, modal dialogs, child processes and the shell. The program uses the system's
+// The platform calls through which the setup tool acts outside its own window or asks
+// the system about itself: message boxes, modal dialogs, child processes, the shell,
+// the system folder and the rights of the process. The program uses the system's
 // calls (systemPlatformCalls); tests put a recording fake in their place.
 #pragma once
 
@@ -28,6 +29,18 @@ public:
     virtual HINSTANCE shellExecute(HWND owner, const char* verb, const char* file,
                                    const char* parameters, const char* directory,
                                    int showCommand) = 0;
+
+    // GetSystemDirectoryA: the length written, the size needed if `size` is too small,
+    // 0 on failure.
+    virtual UINT systemDirectory(char* buffer, UINT size) = 0;
+
+    // Whether this process's access token is elevated (TokenElevation). False when the
+    // system cannot say: it has no elevation (before Windows Vista) or no tokens.
+    virtual bool queryTokenElevation(bool* elevated) = 0;
+
+    // Whether this process's access token holds the Administrators group enabled. False
+    // when the system cannot say (Windows 95, 98 and Me have no tokens).
+    virtual bool queryAdministratorsMembership(bool* member) = 0;
 };
 
 // The system's own calls, shared by the whole process.

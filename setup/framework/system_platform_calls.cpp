@@ -3,7 +3,34 @@
 
 #include <shellapi.h>
 
+#include <new>
+#include <vector>
+
+#include "common/kernel_handle.h"
+
 namespace {
+
+// The SID of the built-in Administrators group, freed with its holder.
+class AdministratorsSid {
+public:
+    AdministratorsSid() {
+        SID_IDENTIFIER_AUTHORITY authority = SECURITY_NT_AUTHORITY;
+        if (!AllocateAndInitializeSid(&authority, 2, SECURITY_BUILTIN_DOMAIN_RID,
+                                      DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0, 0, 0, 0, &sid_)) {
+            sid_ = nullptr;
+        }
+    }
+    ~AdministratorsSid() {
+        if (sid_) FreeSid(sid_);
+    }
+    AdministratorsSid(const AdministratorsSid&) = delete;
+    AdministratorsSid& operator=(const AdministratorsSid&) = delete;
+
+    PSID get() const { return sid_; }
+
+private:
+    PSID sid_ = nullptr;
+};
 
 class SystemPlatformCalls : public PlatformCalls {
 public:
@@ -30,6 +57,56 @@ public:
     HINSTANCE shellExecute(HWND owner, const char* verb, const char* file, const char* parameters,
                            const char* directory, int showCommand) override {
         return ShellExecuteA(owner, verb, file, parameters, directory, showCommand);
+    }
+
+    UINT systemDirectory(char* buffer, UINT size) override {
+        return GetSystemDirectoryA(buffer, size);
+    }
+
+    bool queryTokenElevation(bool* elevated) override {
+        KernelHandle token;
+        if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.receive())) return false;
+        TOKEN_ELEVATION elevation = {};
+        DWORD size = 0;
+        // Before Windows Vista the information class is unknown and the call fails.
+        if (!GetTokenInformation(token.get(), TokenElevation, &elevation, sizeof elevation,
+                                 &size)) {
+            return false;
+        }
+        *elevated = elevation.TokenIsElevated != 0;
+        return true;
+    }
+
+    // The token's groups are read directly (CheckTokenMembership is missing before
+    // Windows 2000); a group counts only when enabled, not when held for denying only.
+    bool queryAdministratorsMembership(bool* member) override {
+        KernelHandle token;
+        if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.receive())) return false;
+        DWORD size = 0;
+        GetTokenInformation(token.get(), TokenGroups, nullptr, 0, &size);
+        if (size == 0) return false;
+        std::vector<DWORD> buffer;
+        try {
+            buffer.resize((size + sizeof(DWORD) - 1) / sizeof(DWORD));
+        } catch (const std::bad_alloc&) {
+            return false;
+        }
+        if (!GetTokenInformation(token.get(), TokenGroups, buffer.data(),
+                                 static_cast<DWORD>(buffer.size() * sizeof(DWORD)), &size)) {
+            return false;
+        }
+        const AdministratorsSid administrators;
+        if (!administrators.get()) return false;
+        const auto* groups = reinterpret_cast<const TOKEN_GROUPS*>(buffer.data());
+        *member = false;
+        for (DWORD i = 0; i < groups->GroupCount; ++i) {
+            const SID_AND_ATTRIBUTES& group = groups->Groups[i];
+            if ((group.Attributes & SE_GROUP_ENABLED) != 0 &&
+                EqualSid(group.Sid, administrators.get())) {
+                *member = true;
+            }
+        }
+        return true;
     }
 };
 

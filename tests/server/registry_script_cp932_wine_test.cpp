@@ -71,6 +71,33 @@ TEST_F(RegistryScriptCp932Test, TrailByte5CInKeyNamesIsNoBackslash) {
     EXPECT_FALSE(keyExists("Software\\TovakTest.Interp"));
 }
 
+// A legal key name of 150 double-byte characters is 300 bytes: what registering makes
+// of it, beside its siblings, unregistering removes again, and unregistering once more
+// (every key missing) reads the script over without a failure.
+TEST_F(RegistryScriptCp932Test, ThreeHundredByteKeyNameIsUnregisteredLikeItsSiblings) {
+    std::string name;
+    std::wstring wideName;
+    for (int i = 0; i < 75; ++i) {
+        name += std::string(kHyou) + "\x82\xA0";
+        wideName += L"\u8868\u3042";
+    }
+    ASSERT_EQ(300u, name.size());
+    const std::string script = "HKCU { NoRemove Software { TovakTest.Interp { A = s 'a' '" + name +
+                               "' = s 'long' { val V = s 'v' Sub { C } } B { D } } } }";
+    HRESULT hr = apply(script, true, u"");
+    ASSERT_EQ(S_OK, hr) << std::hex << hr;
+    EXPECT_TRUE(wideKeyExists(L"Software\\TovakTest.Interp\\" + wideName + L"\\Sub\\C"));
+    EXPECT_EQ(L"long", queryWideString(L"Software\\TovakTest.Interp\\" + wideName, nullptr));
+    EXPECT_TRUE(keyExists("Software\\TovakTest.Interp\\B\\D"));
+
+    hr = apply(script, false, u"");
+    EXPECT_EQ(S_OK, hr) << std::hex << hr;
+    EXPECT_FALSE(keyExists("Software\\TovakTest.Interp"))
+        << "left: " << subKeyNames("Software\\TovakTest.Interp").size() << " subkeys";
+    hr = apply(script, false, u"");
+    EXPECT_EQ(S_OK, hr) << std::hex << hr;
+}
+
 TEST_F(RegistryScriptCp932Test, DoubleByteModulePathIsInsertedOnce) {
     const HRESULT hr = apply(
         "HKCU { NoRemove Software { TovakTest.Interp = s '%Module%' { val Q = s "

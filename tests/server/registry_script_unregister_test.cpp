@@ -168,16 +168,47 @@ TEST_P(UnregisterTest, UnreadableValueNameCountsAsNamed) {
     EXPECT_TRUE(registry_.subKeyNames("HKCR").empty());
 }
 
-TEST_P(UnregisterTest, KeyNamesLongerThan259BytesAreRefusedNotCut) {
-    const std::string fits(259, 'k');
-    registry_.addKey("HKCR\\" + fits);
-    registry_.addKey("HKCR\\" + fits.substr(0, 258));
-    EXPECT_HR(S_OK, unregisterText("HKCR { " + fits + " }"));
-    EXPECT_FALSE(registry_.hasKey("HKCR\\" + fits));
-    EXPECT_HR(DISP_E_EXCEPTION, unregisterText("HKCR { " + fits.substr(0, 258) + "kk }"));
-    EXPECT_HR(DISP_E_EXCEPTION, unregisterText("HKCR { Missing { " + fits + "k } }"));
-    EXPECT_TRUE(registry_.hasKey("HKCR\\" + fits.substr(0, 258)));
+// Both walks take a key name as long as the token buffer holds (4095 bytes), so what
+// registering made, unregistering removes; a missing key's block is read over alike.
+TEST_P(UnregisterTest, KeyNamesOfAnyTokenLengthAreUnregisteredWhole) {
+    for (const std::size_t length : {259u, 260u, 600u, 4095u}) {
+        const std::string name(length, 'k');
+        SCOPED_TRACE(length);
+        const std::string script = "HKCR { A " + name + " { C } B }";
+        registry_.addKey("HKCR\\" + name.substr(0, 258));
+        const std::string before = registry_.dump();
+        EXPECT_HR(S_OK, registerText(script));
+        EXPECT_TRUE(registry_.hasKey("HKCR\\" + name + "\\C"));
+        EXPECT_HR(S_OK, unregisterText(script));
+        EXPECT_EQ(before, registry_.dump()) << "the cut name is not the script's";
+        EXPECT_HR(S_OK, unregisterText("HKCR { Missing { " + name + " { C } } B }"));
+    }
+    EXPECT_HR(DISP_E_EXCEPTION, unregisterText("HKCR { " + std::string(4096, 'k') + " }"));
 }
+
+// A double-byte key name of 150 characters, 300 bytes, some with trail byte 0x5C,
+// beside siblings: registering and then unregistering leaves nothing behind, and a
+// second unregistering (every key missing, read in skip mode) changes nothing.
+class DoubleByteKeyNameTest : public ScriptTest {};
+
+TEST_P(DoubleByteKeyNameTest, ThreeHundredByteKeyNameIsRegisteredThenUnregistered) {
+    std::string name;
+    for (int i = 0; i < 75; ++i) name += "\x95\x5C\x82\xA0";  // U+8868 U+3042
+    ASSERT_EQ(300u, name.size());
+    const std::string script = "HKCR { NoRemove Software { Tovak { A = s 'a' '" + name +
+                               "' = s 'long' { val V = s 'v' Sub { C } } B { D } } } }";
+    registry_.addKey("HKCR\\Software\\Other");
+    const std::string before = registry_.dump();
+    ASSERT_HR(S_OK, registerText(script));
+    EXPECT_TRUE(registry_.hasKey("HKCR\\Software\\Tovak\\" + name + "\\Sub\\C"));
+    EXPECT_TRUE(registry_.hasKey("HKCR\\Software\\Tovak\\B\\D"));
+    EXPECT_HR(S_OK, unregisterText(script));
+    EXPECT_EQ(before, registry_.dump());
+    EXPECT_HR(S_OK, unregisterText(script));
+    EXPECT_EQ(before, registry_.dump());
+}
+
+INSTANTIATE_TEST_SUITE_P(CodePage932, DoubleByteKeyNameTest, ::testing::Values(932u), codePageName);
 
 TEST_P(UnregisterTest, TrailingJunkAfterARootBlockFails) {
     registry_.addKey("HKCR\\A");

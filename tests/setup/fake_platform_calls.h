@@ -1,8 +1,11 @@
 // A recording stand-in for the setup tool's platform calls: message boxes answer from a
-// script, dialogs and child processes only leave a record.
+// script, dialogs and child processes only leave a record, and the system folder and
+// the process's rights are what the test sets.
 #pragma once
 
+#include <cstring>
 #include <deque>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -20,6 +23,7 @@ public:
     };
     struct ProcessCall {
         bool applicationNameNull;
+        std::string applicationName;
         std::string commandLine;
         bool securityNull;
         BOOL inheritHandles;
@@ -41,6 +45,11 @@ public:
     // Answers for the coming message boxes, in order; IDOK once they run out.
     std::deque<int> answers;
     BOOL processStarts = TRUE;
+    // GetSystemDirectoryA's answer; empty: the call fails.
+    std::string systemFolder = "C:\\WINDOWS\\system32";
+    // What the token says; nothing: the system cannot say (no elevation, no tokens).
+    std::optional<bool> elevation = true;
+    std::optional<bool> administratorsMember;
 
     std::vector<MessageBoxCall> messageBoxes;
     std::vector<ProcessCall> processes;
@@ -70,6 +79,7 @@ public:
                        STARTUPINFOA* startupInfo, PROCESS_INFORMATION* information) override {
         ProcessCall call{};
         call.applicationNameNull = applicationName == nullptr;
+        call.applicationName = applicationName ? applicationName : "<null>";
         call.commandLine = commandLine ? commandLine : "<null>";
         call.securityNull = processAttributes == nullptr && threadAttributes == nullptr;
         call.inheritHandles = inheritHandles;
@@ -87,5 +97,25 @@ public:
         shellCalls.push_back({owner, verb == nullptr, verb ? verb : "", file ? file : "<null>",
                               parameters == nullptr, directory == nullptr, showCommand});
         return reinterpret_cast<HINSTANCE>(static_cast<INT_PTR>(SE_ERR_FNF));
+    }
+
+    UINT systemDirectory(char* buffer, UINT size) override {
+        const UINT length = static_cast<UINT>(systemFolder.size());
+        if (length == 0) return 0;
+        if (length + 1 > size) return length + 1;
+        std::memcpy(buffer, systemFolder.c_str(), length + 1);
+        return length;
+    }
+
+    bool queryTokenElevation(bool* elevated) override {
+        if (!elevation) return false;
+        *elevated = *elevation;
+        return true;
+    }
+
+    bool queryAdministratorsMembership(bool* member) override {
+        if (!administratorsMember) return false;
+        *member = *administratorsMember;
+        return true;
     }
 };

@@ -2,6 +2,7 @@
 // process starts and no message box shows.
 #include <windows.h>
 
+#include <optional>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -112,7 +113,8 @@ TEST_F(SetupCommands, YesStartsExactlyOneRegsvr32AndSaysSo) {
     ASSERT_EQ(1u, fake.processes.size());
     const FakePlatformCalls::ProcessCall& child = fake.processes[0];
     EXPECT_EQ("regsvr32 /c tovak.dll", child.commandLine);
-    EXPECT_TRUE(child.applicationNameNull);
+    EXPECT_EQ("C:\\WINDOWS\\system32\\regsvr32.exe", child.applicationName)
+        << "the system's regsvr32, never one found by searching";
     EXPECT_TRUE(child.securityNull);
     EXPECT_EQ(FALSE, child.inheritHandles);
     EXPECT_EQ(static_cast<DWORD>(NORMAL_PRIORITY_CLASS), child.creationFlags);
@@ -142,6 +144,70 @@ TEST_F(SetupCommands, UninstallStartsItsOwnCommandLine) {
     ASSERT_EQ(2u, fake.messageBoxes.size());
     expectBox(0, kAskUninstall, 0x24);
     expectBox(1, kUninstallStarted, 0x40);
+}
+
+// The command lines by the rights the process has: the token's elevation where the
+// system reports one, else membership of Administrators, else (no tokens at all) the
+// rights every program has on such a system. The questions and messages stay the same.
+TEST_F(SetupCommands, CommandLinesFollowTheRightsOfTheProcess) {
+    const char kAdminInstall[] = "regsvr32 /c tovak.dll";
+    const char kAdminUninstall[] = "regsvr32 /c /u tovak.dll";
+    const char kUserInstall[] = "regsvr32 /c /n /i:user tovak.dll";
+    const char kUserUninstall[] = "regsvr32 /c /u /n /i:user tovak.dll";
+    const struct {
+        const char* what;
+        std::optional<bool> elevation;
+        std::optional<bool> administratorsMember;
+        const char* install;
+        const char* uninstall;
+    } rows[] = {
+        {"elevated", true, false, kAdminInstall, kAdminUninstall},
+        {"not elevated, filtered administrator", false, true, kUserInstall, kUserUninstall},
+        {"not elevated", false, std::nullopt, kUserInstall, kUserUninstall},
+        {"before Vista, administrator", std::nullopt, true, kAdminInstall, kAdminUninstall},
+        {"before Vista, standard user", std::nullopt, false, kUserInstall, kUserUninstall},
+        {"no tokens (Windows 9x)", std::nullopt, std::nullopt, kAdminInstall, kAdminUninstall},
+    };
+    SetupDialog dialog;
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        fake.elevation = row.elevation;
+        fake.administratorsMember = row.administratorsMember;
+        fake.processes.clear();
+        fake.messageBoxes.clear();
+        fake.answers = {IDYES};
+        click(dialog, IDC_INSTALL);
+        fake.answers = {IDYES};
+        click(dialog, IDC_UNINSTALL);
+
+        ASSERT_EQ(2u, fake.processes.size());
+        EXPECT_EQ(row.install, fake.processes[0].commandLine);
+        EXPECT_EQ(row.uninstall, fake.processes[1].commandLine);
+        for (const FakePlatformCalls::ProcessCall& child : fake.processes) {
+            EXPECT_EQ("C:\\WINDOWS\\system32\\regsvr32.exe", child.applicationName);
+        }
+        ASSERT_EQ(4u, fake.messageBoxes.size());
+        expectBox(0, kAskInstall, 0x24);
+        expectBox(1, kInstallStarted, 0x40);
+        expectBox(2, kAskUninstall, 0x24);
+        expectBox(3, kUninstallStarted, 0x40);
+    }
+}
+
+// Without the system folder there is no regsvr32 to name: nothing is started (no search
+// by name instead) and the start is reported failed.
+TEST_F(SetupCommands, UnreadableSystemFolderStartsNothing) {
+    for (const std::string& folder : {std::string(), std::string(MAX_PATH, 'C')}) {
+        SCOPED_TRACE(folder.size());
+        fake.systemFolder = folder;
+        fake.messageBoxes.clear();
+        SetupDialog dialog;
+        fake.answers = {IDYES};
+        click(dialog, IDC_INSTALL);
+        EXPECT_TRUE(fake.processes.empty());
+        ASSERT_EQ(2u, fake.messageBoxes.size());
+        expectBox(1, kFailed, MB_OK | MB_ICONEXCLAMATION);
+    }
 }
 
 TEST_F(SetupCommands, OnlyNoStopsTheCommand) {

@@ -247,6 +247,8 @@ TEST(SetupResources, StringTableInTheAnsiCodePage) {
         {IDS_ASK_UNINSTALL, u8"TovakLite をアンインストールしますか？"},
         {IDS_INSTALL_COMMAND, "regsvr32 /c tovak.dll"},
         {IDS_UNINSTALL_COMMAND, "regsvr32 /c /u tovak.dll"},
+        {IDS_INSTALL_USER_COMMAND, "regsvr32 /c /n /i:user tovak.dll"},
+        {IDS_UNINSTALL_USER_COMMAND, "regsvr32 /c /u /n /i:user tovak.dll"},
     };
     for (const auto& s : strings) {
         EXPECT_EQ(ansiFromUtf8(s.text), loadResourceString(module, s.id)) << s.id;

@@ -3,6 +3,8 @@
 // their button ids, and every process started here is ended on every path.
 #include <windows.h>
 
+#include <tlhelp32.h>
+
 #include <cstdio>
 #include <fstream>
 #include <sstream>
@@ -255,6 +257,68 @@ TEST_F(SetupRun, StartsWithFocusOnInstallAndTheAboutEntryLastInTheSystemMenu) {
     exitSetup(setup);
 }
 
+// The application manifest: the running program has an elevated token (so the commands
+// take the administrator's command lines under Wine) and version 6 of the common
+// controls; the manifest asks for highestAvailable, system DPI awareness and names the
+// systems from Windows Vista to Windows 10 and 11.
+TEST_F(SetupRun, ManifestGivesElevationSystemDpiAwarenessAndCommonControls6) {
+    RunningSetup setup(setupProgram(), distDirectory());
+    HWND dialog = setup.dialog();
+    ASSERT_NE(nullptr, dialog);
+
+    HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, setup.processId());
+    ASSERT_NE(nullptr, process) << "error " << GetLastError();
+    HANDLE token = nullptr;
+    ASSERT_TRUE(OpenProcessToken(process, TOKEN_QUERY, &token)) << "error " << GetLastError();
+    TOKEN_ELEVATION elevation = {};
+    TOKEN_ELEVATION_TYPE type = TokenElevationTypeDefault;
+    DWORD size = 0;
+    EXPECT_TRUE(GetTokenInformation(token, TokenElevation, &elevation, sizeof elevation, &size));
+    EXPECT_TRUE(GetTokenInformation(token, TokenElevationType, &type, sizeof type, &size));
+    EXPECT_NE(0u, elevation.TokenIsElevated) << "elevation type " << type;
+    CloseHandle(token);
+    CloseHandle(process);
+
+    // What Wine cannot show (it reports every program elevated and its windows DPI-aware
+    // alike) is read from the manifest itself.
+    HMODULE program = LoadLibraryExA(setupProgram().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    ASSERT_NE(nullptr, program) << "error " << GetLastError();
+    HRSRC found = FindResourceA(program, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24));
+    ASSERT_NE(nullptr, found) << "no RT_MANIFEST 1";
+    const std::string manifest(static_cast<const char*>(LockResource(LoadResource(program, found))),
+                               SizeofResource(program, found));
+    FreeLibrary(program);
+    for (const char* part :
+         {"<requestedExecutionLevel level=\"highestAvailable\" uiAccess=\"false\"/>",
+          "<dpiAware "
+          "xmlns=\"http://schemas.microsoft.com/SMI/2005/WindowsSettings\">true</dpiAware>",
+          "{e2011457-1546-43c5-a5fe-008deee3d3f0}", "{35138b9a-5d96-4fbd-8e2d-a2440225f93a}",
+          "{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}", "{1f676c76-80e1-4239-95bb-83d0f6d0da78}",
+          "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}",
+          "name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\""}) {
+        EXPECT_NE(std::string::npos, manifest.find(part)) << part;
+    }
+
+    // The comctl32.dll of common controls version 6 (from the side-by-side store, not the
+    // system folder's version 5) is loaded into the program.
+    bool commonControls6 = false;
+    HANDLE modules = CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, setup.processId());
+    ASSERT_NE(INVALID_HANDLE_VALUE, modules) << "error " << GetLastError();
+    MODULEENTRY32 entry = {};
+    entry.dwSize = sizeof(entry);
+    for (BOOL more = Module32First(modules, &entry); more; more = Module32Next(modules, &entry)) {
+        std::string path(entry.szExePath);
+        for (char& c : path) c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
+        if (path.find("common-controls") != std::string::npos &&
+            path.find("comctl32.dll") != std::string::npos) {
+            commonControls6 = true;
+        }
+    }
+    CloseHandle(modules);
+    EXPECT_TRUE(commonControls6);
+    exitSetup(setup);
+}
+
 TEST_F(SetupRun, InstallRunsRegsvr32AndUninstallRemovesTheKeys) {
     if (keyExists(kClsidKey)) RegDeleteTreeA(HKEY_CLASSES_ROOT, kClsidKey);  // an earlier run
     ASSERT_FALSE(keyExists(kClsidKey));
@@ -281,6 +345,60 @@ TEST_F(SetupRun, InstallRunsRegsvr32AndUninstallRemovesTheKeys) {
         << "regsvr32 /u did not remove the keys";
 
     exitSetup(setup);
+}
+
+// regsvr32.exe files of the test's own beside the program and in its current directory,
+// where a search by name finds them before the system folder: neither is started. The
+// system's regsvr32 is, with the command lines of a run with administrator rights (Wine
+// runs the tool elevated), and loads the tovak.dll of the current directory.
+TEST_F(SetupRun, StartsTheSystemRegsvr32NotOnePlantedBesideItOrInTheCurrentDirectory) {
+    ScratchFolder program("tovak_planted_program_");
+    ScratchFolder current("tovak_planted_current_");
+    const std::string copy = program.path() + "\\TovakSetup.exe";
+    ASSERT_TRUE(CopyFileA(setupProgram().c_str(), copy.c_str(), FALSE));
+    const std::string planted = testBinDirectory() + "\\planted_regsvr32.exe";
+    for (const std::string& folder : {program.path(), current.path()}) {
+        ASSERT_TRUE(CopyFileA(planted.c_str(), (folder + "\\regsvr32.exe").c_str(), FALSE));
+    }
+    ASSERT_TRUE(CopyFileA((testBinDirectory() + "\\registration_recorder.dll").c_str(),
+                          (current.path() + "\\tovak.dll").c_str(), FALSE));
+    const std::string record = current.path() + "\\record.txt";
+    SetEnvironmentVariableA("TOVAK_REGSVR32_RECORD", record.c_str());
+    char systemFolder[MAX_PATH] = {};
+    ASSERT_NE(0u, GetSystemDirectoryA(systemFolder, MAX_PATH));
+    const std::string systemRegsvr32 = std::string(systemFolder) + "\\regsvr32.exe";
+
+    RunningSetup setup(copy, current.path());
+    ASSERT_NE(nullptr, setup.dialog());
+    const struct {
+        int button;
+        const char* commandLine;
+    } commands[] = {{kInstall, "regsvr32 /c tovak.dll"}, {kUninstall, "regsvr32 /c /u tovak.dll"}};
+    for (const auto& command : commands) {
+        SCOPED_TRACE(command.commandLine);
+        DeleteFileA(record.c_str());
+        setup.click(command.button);
+        expectQuestion(setup, IDYES);
+        expectInformation(setup);
+        ASSERT_TRUE(waitFor(
+            [&] {
+                const std::string text = readFile(record);
+                return !text.empty() && text.back() == '\n';
+            },
+            30000))
+            << "no regsvr32 called tovak.dll";
+        setup.endChildren();
+        std::string line = readFile(record);
+        EXPECT_EQ(std::string::npos, line.find("planted")) << line;
+        ASSERT_EQ(line.size() - 1, line.find('\n')) << "one start only: " << line;
+        line.pop_back();
+        const std::size_t bar = line.find('|');
+        ASSERT_NE(std::string::npos, bar) << line;
+        EXPECT_EQ(0, lstrcmpiA(systemRegsvr32.c_str(), line.substr(0, bar).c_str())) << line;
+        EXPECT_EQ(command.commandLine, line.substr(bar + 1));
+    }
+    exitSetup(setup);
+    SetEnvironmentVariableA("TOVAK_REGSVR32_RECORD", nullptr);
 }
 
 TEST_F(SetupRun, AnsweringNoStartsNothing) {
