@@ -7,12 +7,15 @@
 #include <windows.h>
 #include <shlobj.h>
 
+#include "common/com_ref.h"
 #include "extension/command_offset.h"
 #include "extension/wide_string_list.h"
 
 class HandlerState {
 public:
-    HandlerState();   // fills the menu text table
+    // Fills the menu text table. `module`, given by the object that carries this state,
+    // is the module beside whose file the icon file lies; without one no icon is drawn.
+    explicit HandlerState(HMODULE module = nullptr);
     ~HandlerState();  // clears the lists, releases the data object
     HandlerState(const HandlerState&) = delete;
     HandlerState& operator=(const HandlerState&) = delete;
@@ -39,7 +42,7 @@ public:
     const WideStringList& iconPaths() const { return iconPaths_; }
     const WideStringList& selection() const { return selection_; }
     UINT firstCommandId() const { return firstCommandId_; }
-    IDataObject* dataObject() const { return dataObject_; }
+    IDataObject* dataObject() const { return dataObject_.get(); }
 
 private:
     HRESULT selectFolder(PCIDLIST_ABSOLUTE folder);
@@ -50,10 +53,11 @@ private:
     // Fills the empty IconPathList with the icon file beside the module (twice).
     void fillIconPaths();
 
+    const HMODULE module_;
     WideStringList captions_;
     WideStringList helpTexts_;
     WideStringList iconPaths_;
-    IDataObject* dataObject_ = nullptr;
+    ComRef<IDataObject> dataObject_;
     WideStringList selection_;
     UINT firstCommandId_ = 0;
 };

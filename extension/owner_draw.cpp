@@ -7,11 +7,11 @@
 #include <string>
 #include <string_view>
 
+#include "common/module_path.h"
 #include "extension/handler_state.h"
 #include "extension/item_icon.h"
 #include "extension/item_layout.h"
 #include "extension/menu_dpi.h"
-#include "server/server_module.h"
 
 namespace {
 
@@ -138,25 +138,10 @@ int HandlerState::widestCaption(int dpi) const {
 }
 
 void HandlerState::fillIconPaths() {
-    HINSTANCE module = serverModule().instance();
-    if (!module) return;
-    // The wide module path, so an install folder outside the ANSI code page still works;
-    // a path that does not fit the largest buffer is not guessed at.
+    if (!module_) return;
     try {
-        std::u16string path(MAX_PATH, u'\0');
-        for (;;) {
-            const DWORD size = static_cast<DWORD>(path.size());
-            const DWORD length =
-                GetModuleFileNameW(module, reinterpret_cast<LPWSTR>(&path[0]), size);
-            if (length == 0) return;
-            if (length < size) {
-                path.resize(length);
-                break;
-            }
-            if (size >= 32768) return;
-            path.resize(size * 2);
-        }
-        if (path.size() < 3) return;
+        std::u16string path;
+        if (FAILED(modulePath(module_, path)) || path.size() < 3) return;
         path.replace(path.size() - 3, 3, u"ico");
         iconPaths_.append(path);
         iconPaths_.append(path);

@@ -10,7 +10,6 @@
 
 #include "extension/handler_state.h"
 #include "extension/item_layout.h"
-#include "server/server_module.h"
 #include "tests/common/module_path.h"
 
 namespace {
@@ -24,13 +23,6 @@ constexpr COLORREF kBoard = RGB(0xB0, 0x7A, 0x42);  // tovak.ico's board colour
 constexpr int kWidth = 160;
 constexpr int kHeight = 80;
 constexpr RECT kItem = {0, 40, 150, 60};
-
-class ModuleEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override { serverModule().Init(GetModuleHandleW(nullptr), nullptr); }
-    void TearDown() override { serverModule().Term(); }
-};
-const auto* const kModule = ::testing::AddGlobalTestEnvironment(new ModuleEnvironment);
 
 // The icon file the handler looks for: this program's path ending in "ico".
 std::wstring iconBesideProgram() {
@@ -103,7 +95,7 @@ protected:
         item.rcItem = kItem;
         LRESULT result = 0x5A5A;
         const HRESULT hr =
-            state_.handleMenuMsg2(WM_DRAWITEM, 0, reinterpret_cast<LPARAM>(&item), &result);
+            drawn_->handleMenuMsg2(WM_DRAWITEM, 0, reinterpret_cast<LPARAM>(&item), &result);
         EXPECT_EQ(0x5A5A, result);
         return hr;
     }
@@ -138,7 +130,8 @@ protected:
         EXPECT_GT(shadows, 20);
     }
 
-    HandlerState state_;
+    HandlerState state_{GetModuleHandleW(nullptr)};  // the icon file lies beside this program
+    HandlerState* drawn_ = &state_;                  // the state that draw() asks
     HMENU menu_ = nullptr;
     HDC dc_ = nullptr;
     HBITMAP bitmap_ = nullptr;
@@ -328,16 +321,16 @@ TEST_F(OwnerDrawWithIcon, IconIsFoundInAFolderOutsideTheAnsiCodePage) {
     HMODULE module = LoadLibraryW(dll.c_str());
     ASSERT_NE(nullptr, module) << "LoadLibrary failed, error " << GetLastError();
     // The handler takes its icon from this module, as it would inside the DLL.
-    serverModule().Term();
-    serverModule().Init(module, nullptr);
+    HandlerState inDll(module);
+    inDll.queryContextMenu(menu_, 0, kFirstId, kFirstId + 50, 0);
+    drawn_ = &inDll;
 
     EXPECT_EQ(S_OK, draw(kFirstId, ODA_DRAWENTIRE, 0));
     const bool iconDrawn = pixel(6 + 2, 42 + 2) == kBoard;
     const std::u16string expected = toU16(folder + L"\\tovak.ico");
-    const bool pathKept = state_.iconPaths().count() == 2 && expected == state_.iconPaths()[0];
+    const bool pathKept = inDll.iconPaths().count() == 2 && expected == inDll.iconPaths()[0];
 
-    serverModule().Term();
-    serverModule().Init(GetModuleHandleW(nullptr), nullptr);
+    drawn_ = &state_;
     FreeLibrary(module);
     DeleteFileW(dll.c_str());
     DeleteFileW(icon.c_str());

@@ -10,7 +10,7 @@
 
 #include "halvint.h"
 #include "resources/resource_ids.h"
-#include "server/com_ref.h"
+#include "common/com_ref.h"
 #include "tests/common/module_path.h"
 
 namespace {
