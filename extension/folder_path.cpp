@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "common/code_page.h"
-#include "server/com_ref.h"
+#include "common/com_ref.h"
 
 namespace {
 

@@ -10,7 +10,7 @@ const char16_t* const kHelpTexts[CommandCount] = {
     u"選択したファイルのフルパスをクリップボードにコピーします。",
 };
 
-HandlerState::HandlerState() {
+HandlerState::HandlerState(HMODULE module) : module_(module) {
     captions_.append(std::u16string_view(kCaptions[CopyNames]));
     captions_.append(std::u16string_view(kCaptions[CopyPaths]));
     helpTexts_.append(std::u16string_view(kHelpTexts[CopyNames]));
@@ -22,5 +22,5 @@ HandlerState::~HandlerState() {
     iconPaths_.clear();
     helpTexts_.clear();
     captions_.clear();
-    if (dataObject_) dataObject_->Release();
+    dataObject_.reset();
 }

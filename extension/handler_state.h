@@ -7,12 +7,15 @@
 #include <windows.h>
 #include <shlobj.h>
 
+#include "common/com_ref.h"
 #include "extension/command_offset.h"
 #include "extension/wide_string_list.h"
 
 class HandlerState {
 public:
-    HandlerState();   // fills the menu text table
+    // Fills the menu text table. `module`, given by the object that carries this state,
+    // is the module beside whose file the icon file lies; without one no icon is drawn.
+    explicit HandlerState(HMODULE module = nullptr);
     ~HandlerState();  // clears the lists, releases the data object
     HandlerState(const HandlerState&) = delete;
     HandlerState& operator=(const HandlerState&) = delete;
@@ -28,8 +31,10 @@ public:
     HRESULT invokeCommand(const CMINVOKECOMMANDINFO* info);
     HRESULT getCommandString(UINT_PTR idCmd, UINT flags, char* name, UINT cchMax);
 
-    // IContextMenu2/3: measuring and drawing the owner-drawn items.
-    HRESULT handleMenuMsg2(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result);
+    // IContextMenu2/3: measuring and drawing the owner-drawn items. `site` is the
+    // handler's site, if any: the DPI of its window sizes the items.
+    HRESULT handleMenuMsg2(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result,
+                           IUnknown* site = nullptr);
 
     // Read access for the parts of the handler.
     const WideStringList& captions() const { return captions_; }
@@ -37,18 +42,22 @@ public:
     const WideStringList& iconPaths() const { return iconPaths_; }
     const WideStringList& selection() const { return selection_; }
     UINT firstCommandId() const { return firstCommandId_; }
-    IDataObject* dataObject() const { return dataObject_; }
+    IDataObject* dataObject() const { return dataObject_.get(); }
 
 private:
     HRESULT selectFolder(PCIDLIST_ABSOLUTE folder);
-    void drawItem(const DRAWITEMSTRUCT& item);
+    void measureItem(MEASUREITEMSTRUCT& measure, IUnknown* site) const;
+    // The width of the wider caption in the menu font at `dpi`, 0 if it cannot be told.
+    int widestCaption(int dpi) const;
+    void drawItem(const DRAWITEMSTRUCT& item, IUnknown* site);
     // Fills the empty IconPathList with the icon file beside the module (twice).
     void fillIconPaths();
 
+    const HMODULE module_;
     WideStringList captions_;
     WideStringList helpTexts_;
     WideStringList iconPaths_;
-    IDataObject* dataObject_ = nullptr;
+    ComRef<IDataObject> dataObject_;
     WideStringList selection_;
     UINT firstCommandId_ = 0;
 };

@@ -46,9 +46,14 @@ void copyWide(std::u16string_view text, wchar_t* target, UINT room) {
 
 }  // namespace
 
-HRESULT HandlerState::queryContextMenu(HMENU menu, UINT indexMenu, UINT idCmdFirst, UINT,
+HRESULT HandlerState::queryContextMenu(HMENU menu, UINT indexMenu, UINT idCmdFirst, UINT idCmdLast,
                                        UINT flags) {
     if ((flags & kRestrictingFlags) != 0 && (flags & kVerbFlags) == 0) {
+        return MAKE_HRESULT(SEVERITY_SUCCESS, 0, 0);
+    }
+    // The range idCmdFirst..idCmdLast must hold an identifier for each command; a
+    // smaller one gets no item at all.
+    if (idCmdLast < idCmdFirst || idCmdLast - idCmdFirst < CommandCount - 1) {
         return MAKE_HRESULT(SEVERITY_SUCCESS, 0, 0);
     }
     const bool plainText = isWindowsNT4();

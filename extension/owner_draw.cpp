@@ -1,16 +1,17 @@
 // Measuring and drawing the two owner-drawn menu items: a small icon taken from the
 // icon file beside the module, then the caption, in the normal, selected or grayed
-// look. The geometry lives in item_layout.cpp.
+// look, sized for the DPI the menu is shown at. The geometry lives in item_layout.cpp.
 #include <windows.h>
-#include <shellapi.h>
 
 #include <new>
 #include <string>
 #include <string_view>
 
+#include "common/module_path.h"
 #include "extension/handler_state.h"
+#include "extension/item_icon.h"
 #include "extension/item_layout.h"
-#include "server/server_module.h"
+#include "extension/menu_dpi.h"
 
 namespace {
 
@@ -18,44 +19,17 @@ constexpr COLORREF kGrayText = RGB(0x80, 0x80, 0x80);
 constexpr COLORREF kShadow = RGB(0xFF, 0xFF, 0xFF);
 constexpr int kCaptionBufferSize = 40;
 
-// The icon the shell gives for a file, with the two bitmaps of its icon information;
-// everything is released when this goes out of scope.
-class ShellIcon {
-public:
-    // `path` is zero-terminated.
-    explicit ShellIcon(const char16_t* path) {
-        SHFILEINFOW info{};
-        if (!SHGetFileInfoW(reinterpret_cast<LPCWSTR>(path), 0, &info, sizeof(info),
-                            SHGFI_ICON | SHGFI_SMALLICON)) {
-            return;
-        }
-        icon_ = info.hIcon;
-        if (!icon_ || !GetIconInfo(icon_, &iconInfo_)) return;
-        BITMAP bitmap{};
-        if (iconInfo_.hbmColor &&
-            GetObjectW(iconInfo_.hbmColor, sizeof(bitmap), &bitmap) == sizeof(bitmap)) {
-            size_ = {bitmap.bmWidth, bitmap.bmHeight};
-            usable_ = true;
-        }
-    }
-    ~ShellIcon() {
-        if (iconInfo_.hbmMask) DeleteObject(iconInfo_.hbmMask);
-        if (iconInfo_.hbmColor) DeleteObject(iconInfo_.hbmColor);
-        if (icon_) DestroyIcon(icon_);
-    }
-    ShellIcon(const ShellIcon&) = delete;
-    ShellIcon& operator=(const ShellIcon&) = delete;
+using CaptionBuffer = char[kCaptionBufferSize];
 
-    bool usable() const { return usable_; }
-    HICON handle() const { return icon_; }
-    LayoutSize size() const { return size_; }
-
-private:
-    HICON icon_ = nullptr;
-    ICONINFO iconInfo_{};
-    LayoutSize size_{0, 0};
-    bool usable_ = false;
-};
+// The caption in the ANSI code page, as the menu shows it; empty if it does not convert.
+void toAnsiCaption(std::u16string_view wideCaption, CaptionBuffer& caption) {
+    caption[0] = '\0';
+    // List items are zero-terminated.
+    if (!WideCharToMultiByte(CP_ACP, 0, reinterpret_cast<LPCWCH>(wideCaption.data()), -1, caption,
+                             kCaptionBufferSize, nullptr, nullptr)) {
+        caption[0] = '\0';
+    }
+}
 
 RECT toRect(const LayoutRect& rect) { return {rect.left, rect.top, rect.right, rect.bottom}; }
 
@@ -67,70 +41,8 @@ void fillWithBackground(HDC dc, int x, int y, const RECT& rect) {
     ExtTextOutA(dc, x, y, ETO_OPAQUE | ETO_CLIPPED, &rect, nullptr, 0, nullptr);
 }
 
-}  // namespace
-
-HRESULT HandlerState::handleMenuMsg2(UINT message, WPARAM, LPARAM lParam, LRESULT*) {
-    switch (message) {
-        case WM_MEASUREITEM:
-            if (auto* measure = reinterpret_cast<MEASUREITEMSTRUCT*>(lParam)) {
-                measure->itemWidth = kItemWidth;
-                measure->itemHeight = kItemHeight;
-            }
-            break;
-        case WM_DRAWITEM:
-            if (auto* draw = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam)) drawItem(*draw);
-            break;
-        default:
-            break;
-    }
-    return S_OK;
-}
-
-void HandlerState::fillIconPaths() {
-    HINSTANCE module = serverModule().instance();
-    if (!module) return;
-    // The wide module path, so an install folder outside the ANSI code page still works;
-    // a path that does not fit the largest buffer is not guessed at.
-    try {
-        std::u16string path(MAX_PATH, u'\0');
-        for (;;) {
-            const DWORD size = static_cast<DWORD>(path.size());
-            const DWORD length =
-                GetModuleFileNameW(module, reinterpret_cast<LPWSTR>(&path[0]), size);
-            if (length == 0) return;
-            if (length < size) {
-                path.resize(length);
-                break;
-            }
-            if (size >= 32768) return;
-            path.resize(size * 2);
-        }
-        if (path.size() < 3) return;
-        path.replace(path.size() - 3, 3, u"ico");
-        iconPaths_.append(path);
-        iconPaths_.append(path);
-    } catch (const std::bad_alloc&) {
-        // No icon path: the items are drawn with an empty icon column.
-    }
-}
-
-void HandlerState::drawItem(const DRAWITEMSTRUCT& item) {
-    if (item.CtlType != ODT_MENU) return;
-    const UINT offset = item.itemID - firstCommandId_;
-    if (offset >= CommandCount || offset >= static_cast<UINT>(captions_.count())) return;
-
-    char caption[kCaptionBufferSize];
-    caption[0] = '\0';
-    // List items are zero-terminated.
-    const std::u16string_view wideCaption = captions_[static_cast<int>(offset)];
-    if (!WideCharToMultiByte(CP_ACP, 0, reinterpret_cast<LPCWCH>(wideCaption.data()), -1, caption,
-                             sizeof(caption), nullptr, nullptr)) {
-        caption[0] = '\0';
-    }
-
-    if (iconPaths_.empty()) fillIconPaths();
-    if (!(item.itemAction & (ODA_DRAWENTIRE | ODA_SELECT))) return;
-
+// Draws the item's look, icon and caption; `iconPath` may be null (no icon).
+void paintItem(const DRAWITEMSTRUCT& item, const char* caption, const char16_t* iconPath, int dpi) {
     HDC dc = item.hDC;
     if (item.itemState & ODS_SELECTED) {
         SetTextColor(dc,
@@ -140,10 +52,11 @@ void HandlerState::drawItem(const DRAWITEMSTRUCT& item) {
 
     RECT fill = item.rcItem;
     const LayoutRect itemRect = toLayout(item.rcItem);
-    if (static_cast<UINT>(iconPaths_.count()) > offset) {
-        ShellIcon icon(iconPaths_[static_cast<int>(offset)].data());
+    if (iconPath) {
+        const ItemIcon icon(iconPath, smallIconSize(dpi));
         if (icon.usable()) {
-            const LayoutRect cell = computeItemLayout(itemRect, icon.size(), {0, 0}, 0).iconCell;
+            const LayoutRect cell =
+                computeItemLayout(itemRect, icon.size(), {0, 0}, 0, dpi).iconCell;
             fillWithBackground(dc, 0, 0, fill);
             fill.left = cell.right;
             DrawIconEx(dc, cell.left, cell.top, icon.handle(), icon.size().width,
@@ -154,9 +67,9 @@ void HandlerState::drawItem(const DRAWITEMSTRUCT& item) {
     const int length = lstrlenA(caption);
     SIZE extent{0, 0};
     GetTextExtentPoint32A(dc, caption, length, &extent);
-    const ItemLayout layout =
-        computeItemLayout(itemRect, {kIconCellSize, kIconCellSize}, {extent.cx, extent.cy},
-                          GetSystemMetrics(SM_CXFRAME));
+    const int cellSize = smallIconSize(dpi);
+    const ItemLayout layout = computeItemLayout(itemRect, {cellSize, cellSize},
+                                                {extent.cx, extent.cy}, frameWidthForDpi(dpi), dpi);
     fillWithBackground(dc, layout.textX, layout.textY, fill);
 
     RECT text = toRect(layout.textRect);
@@ -169,4 +82,90 @@ void HandlerState::drawItem(const DRAWITEMSTRUCT& item) {
         SetTextColor(dc, kGrayText);
     }
     DrawTextA(dc, caption, length, &text, DT_EXPANDTABS);
+}
+
+}  // namespace
+
+HRESULT HandlerState::handleMenuMsg2(UINT message, WPARAM, LPARAM lParam, LRESULT*,
+                                     IUnknown* site) {
+    switch (message) {
+        case WM_MEASUREITEM:
+            if (auto* measure = reinterpret_cast<MEASUREITEMSTRUCT*>(lParam)) {
+                measureItem(*measure, site);
+            }
+            break;
+        case WM_DRAWITEM:
+            if (auto* draw = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam)) {
+                drawItem(*draw, site);
+            }
+            break;
+        default:
+            break;
+    }
+    return S_OK;
+}
+
+void HandlerState::measureItem(MEASUREITEMSTRUCT& measure, IUnknown* site) const {
+    const int dpi = menuDpi(site);
+    LayoutSize size{kItemWidth, kItemHeight};
+    if (dpi != kBaseDpi) size = itemSizeForDpi(dpi, widestCaption(dpi), frameWidthForDpi(dpi));
+    measure.itemWidth = static_cast<UINT>(size.width);
+    measure.itemHeight = static_cast<UINT>(size.height);
+}
+
+int HandlerState::widestCaption(int dpi) const {
+    LOGFONTW logFont{};
+    if (!menuFontForDpi(dpi, &logFont)) return 0;
+    HFONT font = CreateFontIndirectW(&logFont);
+    if (!font) return 0;
+    int widest = 0;
+    if (HDC dc = CreateCompatibleDC(nullptr)) {
+        const HGDIOBJ oldFont = SelectObject(dc, font);
+        for (int offset = 0; offset < captions_.count(); ++offset) {
+            CaptionBuffer caption;
+            toAnsiCaption(captions_[offset], caption);
+            SIZE extent{0, 0};
+            if (GetTextExtentPoint32A(dc, caption, lstrlenA(caption), &extent) &&
+                extent.cx > widest) {
+                widest = extent.cx;
+            }
+        }
+        SelectObject(dc, oldFont);
+        DeleteDC(dc);
+    }
+    DeleteObject(font);
+    return widest;
+}
+
+void HandlerState::fillIconPaths() {
+    if (!module_) return;
+    try {
+        std::u16string path;
+        if (FAILED(modulePath(module_, path)) || path.size() < 3) return;
+        path.replace(path.size() - 3, 3, u"ico");
+        iconPaths_.append(path);
+        iconPaths_.append(path);
+    } catch (const std::bad_alloc&) {
+        // No icon path: the items are drawn with an empty icon column.
+    }
+}
+
+void HandlerState::drawItem(const DRAWITEMSTRUCT& item, IUnknown* site) {
+    if (item.CtlType != ODT_MENU) return;
+    const UINT offset = item.itemID - firstCommandId_;
+    if (offset >= CommandCount || offset >= static_cast<UINT>(captions_.count())) return;
+
+    CaptionBuffer caption;
+    toAnsiCaption(captions_[static_cast<int>(offset)], caption);
+
+    if (iconPaths_.empty()) fillIconPaths();
+    if (!(item.itemAction & (ODA_DRAWENTIRE | ODA_SELECT))) return;
+
+    const char16_t* iconPath = static_cast<UINT>(iconPaths_.count()) > offset
+                                   ? iconPaths_[static_cast<int>(offset)].data()
+                                   : nullptr;
+    // The menu draws its other items on the same device context: leave it as found.
+    const int saved = SaveDC(item.hDC);
+    paintItem(item, caption, iconPath, menuDpi(site));
+    if (saved) RestoreDC(item.hDC, saved);
 }

@@ -33,15 +33,11 @@ private:
 }  // namespace
 
 HRESULT HandlerState::initialize(PCIDLIST_ABSOLUTE folder, IDataObject* dataObject) {
-    if (dataObject_) {
-        dataObject_->Release();
-        dataObject_ = nullptr;
-    }
+    dataObject_.reset();
     // A right-click on a folder's background comes with the folder and no data object:
     // the folder itself is the selection.
     if (!dataObject) return selectFolder(folder);
-    dataObject_ = dataObject;
-    dataObject_->AddRef();
+    dataObject_.assign(dataObject);
 
     FORMATETC format = {CF_HDROP, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
     StorageMedium medium;

@@ -2,6 +2,7 @@
 
 #include <new>
 
+#include "common/exception_boundary.h"
 #include "server/server_module.h"
 
 HRESULT AggregatedHandler::Create(IUnknown* outer, REFIID iid, void** out) {
@@ -14,20 +15,22 @@ HRESULT AggregatedHandler::Create(IUnknown* outer, REFIID iid, void** out) {
     if (hr != S_OK) {
         if (*out) static_cast<IUnknown*>(*out)->Release();
         *out = nullptr;
-        serverModule().Unlock();
         delete aggregated;
+        serverModule().Unlock();
     }
     return hr;
 }
 
 STDMETHODIMP AggregatedHandler::QueryInterface(REFIID iid, void** out) {
-    if (IsEqualIID(iid, IID_IUnknown)) {
-        if (!out) return E_POINTER;
-        *out = static_cast<IUnknown*>(this);
-        ++references_;
-        return S_OK;
-    }
-    return handler_.lookup(iid, out);
+    return comBoundary([&] {
+        if (IsEqualIID(iid, IID_IUnknown)) {
+            if (!out) return E_POINTER;
+            *out = static_cast<IUnknown*>(this);
+            ++references_;
+            return S_OK;
+        }
+        return handler_.lookup(iid, out);
+    });
 }
 
 STDMETHODIMP_(ULONG) AggregatedHandler::AddRef() { return static_cast<ULONG>(++references_); }
@@ -35,8 +38,8 @@ STDMETHODIMP_(ULONG) AggregatedHandler::AddRef() { return static_cast<ULONG>(++r
 STDMETHODIMP_(ULONG) AggregatedHandler::Release() {
     const LONG remaining = --references_;
     if (remaining == 0) {
+        delete this;  // the contained handler's state and site first, the lock last
         serverModule().Unlock();
-        delete this;
     }
     return static_cast<ULONG>(remaining);
 }

@@ -2,6 +2,7 @@
 
 #include <new>
 
+#include "common/exception_boundary.h"
 #include "server/interface_table.h"
 #include "server/server_module.h"
 
@@ -34,7 +35,10 @@ ClassFactory::ClassFactory(InstanceCreator instanceCreator) : instanceCreator_(i
 ClassFactory::~ClassFactory() { DeleteCriticalSection(&countLock_); }
 
 STDMETHODIMP ClassFactory::QueryInterface(REFIID iid, void** out) {
-    return lookupInterface(this, kInterfaces, sizeof kInterfaces / sizeof kInterfaces[0], iid, out);
+    return comBoundary([&] {
+        return lookupInterface(this, kInterfaces, sizeof kInterfaces / sizeof kInterfaces[0], iid,
+                               out);
+    });
 }
 
 // The class table's cache holds the first reference and never holds the module; the
@@ -61,18 +65,22 @@ STDMETHODIMP_(ULONG) ClassFactory::Release() {
 }
 
 STDMETHODIMP ClassFactory::CreateInstance(IUnknown* outer, REFIID iid, void** out) {
-    if (!out) return E_POINTER;
-    *out = nullptr;
-    if (outer && !IsEqualIID(iid, IID_IUnknown)) return CLASS_E_NOAGGREGATION;
-    if (!instanceCreator_) return E_UNEXPECTED;
-    return instanceCreator_(outer, iid, out);
+    return comBoundary([&] {
+        if (!out) return E_POINTER;
+        *out = nullptr;
+        if (outer && !IsEqualIID(iid, IID_IUnknown)) return CLASS_E_NOAGGREGATION;
+        if (!instanceCreator_) return E_UNEXPECTED;
+        return instanceCreator_(outer, iid, out);
+    });
 }
 
 STDMETHODIMP ClassFactory::LockServer(BOOL lock) {
-    if (lock) {
-        serverModule().Lock();
-    } else {
-        serverModule().Unlock();
-    }
-    return S_OK;
+    return comBoundary([&] {
+        if (lock) {
+            serverModule().Lock();
+        } else {
+            serverModule().Unlock();
+        }
+        return S_OK;
+    });
 }

@@ -2,6 +2,7 @@
 
 #include <new>
 
+#include "common/exception_boundary.h"
 #include "server/server_module.h"
 #include "server/type_info_cache.h"
 
@@ -23,7 +24,8 @@ const InterfaceTableRow* interfaceTable(std::size_t* rowCount) {
 
 }  // namespace
 
-ContextMenuHandler::ContextMenuHandler(IUnknown* outer) : outer_(outer) {}
+ContextMenuHandler::ContextMenuHandler(IUnknown* outer)
+    : outer_(outer), state_(serverModule().instance()) {}
 
 HRESULT ContextMenuHandler::Create(REFIID iid, void** out) {
     if (!out) return E_POINTER;
@@ -36,8 +38,8 @@ HRESULT ContextMenuHandler::Create(REFIID iid, void** out) {
         if (*out) static_cast<IUnknown*>(*out)->Release();
         *out = nullptr;
         // Never counted: undo the creation directly.
-        serverModule().Unlock();
         delete handler;
+        serverModule().Unlock();
     }
     return hr;
 }
@@ -49,10 +51,12 @@ HRESULT ContextMenuHandler::lookup(REFIID iid, void** out) {
 }
 
 STDMETHODIMP ContextMenuHandler::QueryInterface(REFIID iid, void** out) {
-    if (!outer_) return lookup(iid, out);
-    const HRESULT hr = outer_->QueryInterface(iid, out);
-    if (FAILED(hr) && outer_ != identity()) return lookup(iid, out);
-    return hr;
+    return comBoundary([&] {
+        if (!outer_) return lookup(iid, out);
+        const HRESULT hr = outer_->QueryInterface(iid, out);
+        if (FAILED(hr) && outer_ != identity()) return lookup(iid, out);
+        return hr;
+    });
 }
 
 STDMETHODIMP_(ULONG) ContextMenuHandler::AddRef() {
@@ -64,43 +68,50 @@ STDMETHODIMP_(ULONG) ContextMenuHandler::Release() {
     if (outer_) return outer_->Release();
     const LONG remaining = --references_;
     if (remaining == 0) {
-        serverModule().Unlock();
+        // The lock goes back last: until the state and the site are released, code of
+        // this module still runs.
         delete this;
+        serverModule().Unlock();
     }
     return static_cast<ULONG>(remaining);
 }
 
 STDMETHODIMP ContextMenuHandler::SetSite(IUnknown* site) {
-    site_.assign(site);
-    return S_OK;
+    return comBoundary([&] {
+        site_.assign(site);
+        return S_OK;
+    });
 }
 
 STDMETHODIMP ContextMenuHandler::GetSite(REFIID iid, void** out) {
-    if (!out) return E_POINTER;
-    if (!site_) {
-        *out = nullptr;
-        return E_FAIL;
-    }
-    return site_->QueryInterface(iid, out);
+    return comBoundary([&] {
+        if (!out) return E_POINTER;
+        if (!site_) {
+            *out = nullptr;
+            return E_FAIL;
+        }
+        return site_->QueryInterface(iid, out);
+    });
 }
 
 STDMETHODIMP ContextMenuHandler::Initialize(PCIDLIST_ABSOLUTE folder, IDataObject* dataObject,
                                             HKEY) {
-    return state_.initialize(folder, dataObject);
+    return comBoundary([&] { return state_.initialize(folder, dataObject); });
 }
 
 STDMETHODIMP ContextMenuHandler::QueryContextMenu(HMENU menu, UINT indexMenu, UINT idCmdFirst,
                                                   UINT idCmdLast, UINT flags) {
-    return state_.queryContextMenu(menu, indexMenu, idCmdFirst, idCmdLast, flags);
+    return comBoundary(
+        [&] { return state_.queryContextMenu(menu, indexMenu, idCmdFirst, idCmdLast, flags); });
 }
 
 STDMETHODIMP ContextMenuHandler::InvokeCommand(CMINVOKECOMMANDINFO* info) {
-    return state_.invokeCommand(info);
+    return comBoundary([&] { return state_.invokeCommand(info); });
 }
 
 STDMETHODIMP ContextMenuHandler::GetCommandString(UINT_PTR idCmd, UINT flags, UINT*, CHAR* name,
                                                   UINT cchMax) {
-    return state_.getCommandString(idCmd, flags, name, cchMax);
+    return comBoundary([&] { return state_.getCommandString(idCmd, flags, name, cchMax); });
 }
 
 STDMETHODIMP ContextMenuHandler::HandleMenuMsg(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -109,27 +120,32 @@ STDMETHODIMP ContextMenuHandler::HandleMenuMsg(UINT message, WPARAM wParam, LPAR
 
 STDMETHODIMP ContextMenuHandler::HandleMenuMsg2(UINT message, WPARAM wParam, LPARAM lParam,
                                                 LRESULT* result) {
-    return state_.handleMenuMsg2(message, wParam, lParam, result);
+    return comBoundary(
+        [&] { return state_.handleMenuMsg2(message, wParam, lParam, result, site_.get()); });
 }
 
 STDMETHODIMP ContextMenuHandler::GetTypeInfoCount(UINT* count) {
-    if (!count) return E_POINTER;
-    *count = 1;
-    return S_OK;
+    return comBoundary([&] {
+        if (!count) return E_POINTER;
+        *count = 1;
+        return S_OK;
+    });
 }
 
 STDMETHODIMP ContextMenuHandler::GetTypeInfo(UINT, LCID lcid, ITypeInfo** out) {
-    return gotoListTypeInfo().GetTypeInfo(lcid, out);
+    return comBoundary([&] { return gotoListTypeInfo().GetTypeInfo(lcid, out); });
 }
 
 STDMETHODIMP ContextMenuHandler::GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID lcid,
                                                DISPID* ids) {
-    return gotoListTypeInfo().GetIDsOfNames(names, count, lcid, ids);
+    return comBoundary([&] { return gotoListTypeInfo().GetIDsOfNames(names, count, lcid, ids); });
 }
 
 STDMETHODIMP ContextMenuHandler::Invoke(DISPID member, REFIID, LCID lcid, WORD flags,
                                         DISPPARAMS* params, VARIANT* result, EXCEPINFO* exception,
                                         UINT* argumentError) {
-    return gotoListTypeInfo().Invoke(static_cast<IGotoList*>(this), member, lcid, flags, params,
-                                     result, exception, argumentError);
+    return comBoundary([&] {
+        return gotoListTypeInfo().Invoke(static_cast<IGotoList*>(this), member, lcid, flags, params,
+                                         result, exception, argumentError);
+    });
 }

@@ -10,7 +10,7 @@
 
 #include "extension/handler_state.h"
 #include "halvint.h"
-#include "server/com_ref.h"
+#include "common/com_ref.h"
 #include "server/interface_table.h"
 
 class ContextMenuHandler final : public IObjectWithSite,

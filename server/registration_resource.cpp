@@ -3,10 +3,11 @@
 #include "server/registration_resource.h"
 
 #include <cstring>
-#include <new>
 #include <string>
 
 #include "common/code_page.h"
+#include "common/module_handle.h"
+#include "common/module_path.h"
 #include "server/classes_root_redirect.h"
 #include "server/registry_script_interpreter.h"
 #include "server/server_module.h"
@@ -21,28 +22,21 @@ HRESULT lastErrorResult() {
     return error == ERROR_SUCCESS ? E_FAIL : HRESULT_FROM_WIN32(error);
 }
 
-// A module loaded as a data file, freed with its scope.
-class DataFileModule {
-public:
-    explicit DataFileModule(const char* path)
-        : module_(LoadLibraryExA(path, nullptr, LOAD_LIBRARY_AS_DATAFILE)) {}
-    ~DataFileModule() {
-        if (module_) FreeLibrary(module_);
+// The short form of `path`, however long.
+HRESULT shortPathOf(const std::u16string& path, std::u16string& shortPath) {
+    const auto* longPath = reinterpret_cast<LPCWSTR>(path.c_str());
+    DWORD size = GetShortPathNameW(longPath, nullptr, 0);
+    while (size != 0) {
+        shortPath.assign(size, u'\0');
+        const DWORD length =
+            GetShortPathNameW(longPath, reinterpret_cast<LPWSTR>(&shortPath[0]), size);
+        if (length < size) {
+            shortPath.resize(length);
+            return length == 0 ? lastErrorResult() : S_OK;
+        }
+        size = length;  // the file was renamed meanwhile: try again with its new size
     }
-    DataFileModule(const DataFileModule&) = delete;
-    DataFileModule& operator=(const DataFileModule&) = delete;
-    HMODULE get() const { return module_; }
-
-private:
-    HMODULE module_;
-};
-
-// A path the platform wrote into a MAX_PATH buffer: refused when the call failed or the
-// path did not fit, rather than used cut short.
-HRESULT checkPathLength(DWORD length) {
-    if (length == 0) return lastErrorResult();
-    if (length >= MAX_PATH) return HRESULT_FROM_WIN32(ERROR_INSUFFICIENT_BUFFER);
-    return S_OK;
+    return lastErrorResult();
 }
 
 }  // namespace
@@ -51,19 +45,11 @@ HRESULT RegistryScriptInterpreter::applyResource(const char16_t* moduleFile,
                                                  std::uint16_t resourceId,
                                                  const char16_t* resourceType, bool registering) {
     if (!moduleFile || !resourceType) return E_POINTER;
-    std::string file, type;
-    try {
-        if (!codePage_.fromWide(std::u16string(moduleFile), file) ||
-            !codePage_.fromWide(std::u16string(resourceType), type)) {
-            return E_OUTOFMEMORY;
-        }
-    } catch (const std::bad_alloc&) {
-        return E_OUTOFMEMORY;
-    }
-
-    const DataFileModule module(file.c_str());
+    const ModuleHandle module(
+        LoadLibraryExW(reinterpret_cast<LPCWSTR>(moduleFile), nullptr, LOAD_LIBRARY_AS_DATAFILE));
     if (!module.get()) return lastErrorResult();
-    HRSRC found = FindResourceA(module.get(), MAKEINTRESOURCEA(resourceId), type.c_str());
+    HRSRC found = FindResourceW(module.get(), MAKEINTRESOURCEW(resourceId),
+                                reinterpret_cast<LPCWSTR>(resourceType));
     if (!found) return lastErrorResult();
     HGLOBAL loaded = LoadResource(module.get(), found);
     if (!loaded) return lastErrorResult();
@@ -86,25 +72,21 @@ namespace {
 // Applies the module's script `resourceId` against `registry`.
 HRESULT applyModuleScript(RegistryAccess& registry, UINT resourceId, bool registering,
                           const RegistrationSubstitution* extraSubstitutions) {
-    char longPath[MAX_PATH];
-    HRESULT hr = checkPathLength(GetModuleFileNameA(serverModule().instance(), longPath, MAX_PATH));
-    if (FAILED(hr)) return hr;
-    char shortPath[MAX_PATH];
-    hr = checkPathLength(GetShortPathNameA(longPath, shortPath, MAX_PATH));
+    std::u16string longPath, path;
+    HRESULT hr = modulePath(serverModule().instance(), longPath);
+    if (SUCCEEDED(hr)) hr = shortPathOf(longPath, path);
+    // The script writes the path through the ANSI registry calls: a path that the code
+    // page cannot represent is refused rather than written with substitutes.
+    std::string ansi;
+    if (SUCCEEDED(hr)) hr = ansiPath(path, ansi);
     if (FAILED(hr)) return hr;
 
-    const CodePage& codePage = ansiCodePage();
-    RegistryScriptInterpreter interpreter(registry, codePage, processTaskMemory());
-    std::u16string path, quoted;
-    try {
-        if (!codePage.toWide(std::string(shortPath), path)) return E_OUTOFMEMORY;
-        // Inserted into quoted tokens, the path carries its single quotes doubled.
-        for (char16_t c : path) {
-            quoted += c;
-            if (c == u'\'') quoted += c;
-        }
-    } catch (const std::bad_alloc&) {
-        return E_OUTOFMEMORY;
+    RegistryScriptInterpreter interpreter(registry, ansiCodePage(), processTaskMemory());
+    // Inserted into quoted tokens, the path carries its single quotes doubled.
+    std::u16string quoted;
+    for (char16_t c : path) {
+        quoted += c;
+        if (c == u'\'') quoted += c;
     }
     hr = interpreter.substitutions().add(u"Module", quoted.c_str());
     for (const RegistrationSubstitution* pair = extraSubstitutions;

@@ -428,7 +428,13 @@ HRESULT RegistryScriptInterpreter::walkUnregister(RegistryKey parent, int depth)
     bool skip = false;
     bool removal = true;
     OpenKey current(registry_);
-    std::string keyName;  // the current key item's name, for its deletion after its block
+    // The current key item's name, for its deletion after its block. Names of every
+    // usual length stay on the stack, so that running out of memory cannot stop an
+    // unregistration half-way; only a longer name (a double-byte name of up to 255
+    // characters takes up to 510 bytes) is held on the heap.
+    char shortName[kShortKeyNameSize];
+    std::string longName;
+    const char* keyName = shortName;
     HRESULT hr = readToken();
     if (FAILED(hr)) return hr;
     while (token_[0] != '}') {
@@ -453,15 +459,22 @@ HRESULT RegistryScriptInterpreter::walkUnregister(RegistryKey parent, int depth)
         // A key item. Its name is kept whole, as long as the register walk accepts it
         // (a double-byte name of up to 255 characters takes up to 510 bytes).
         if (!isUsableKeyName(token_)) return DISP_E_EXCEPTION;
-        try {
-            keyName.assign(token_);
-        } catch (const std::bad_alloc&) {
-            return E_OUTOFMEMORY;
+        const std::size_t nameLength = std::strlen(token_);
+        if (nameLength < kShortKeyNameSize) {
+            std::memcpy(shortName, token_, nameLength + 1);
+            keyName = shortName;
+        } else {
+            try {
+                longName.assign(token_, nameLength);
+            } catch (const std::bad_alloc&) {
+                return E_OUTOFMEMORY;
+            }
+            keyName = longName.c_str();
         }
         if (!skip) {
             current.close();
             RegistryKey key = kNoRegistryKey;
-            if (registry_.openKey(parent, keyName.c_str(), registry_access::kRead, &key) ==
+            if (registry_.openKey(parent, keyName, registry_access::kRead, &key) ==
                 registry_status::kSuccess) {
                 current.replace(key);
             } else {
@@ -503,7 +516,7 @@ HRESULT RegistryScriptInterpreter::walkUnregister(RegistryKey parent, int depth)
         }
 
         if (current.close() != registry_status::kSuccess) return DISP_E_EXCEPTION;
-        if (removal) registry_.deleteKey(parent, keyName.c_str());
+        if (removal) registry_.deleteKey(parent, keyName);
         if (straight || blockWalked) {
             hr = readToken();
             if (SUCCEEDED(hr)) hr = skipValueClause();

@@ -19,6 +19,7 @@ public:
     // Token buffers, in bytes including the terminator.
     static constexpr std::size_t kTokenSize = 4096;
     static constexpr std::size_t kValueNameSize = 260;
+    static constexpr std::size_t kShortKeyNameSize = 260;  // held on the stack when unregistering
     static constexpr std::size_t kSubKeyNameSize = 256;
     // The longest variable name between the % signs, in bytes.
     static constexpr std::size_t kMaxVariableName = 31;

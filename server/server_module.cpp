@@ -55,6 +55,13 @@ HRESULT ServerModule::AddTermCallback(TermCallback callback, DWORD_PTR argument)
     return S_OK;
 }
 
+std::size_t ServerModule::termCallbackCount() {
+    CriticalSectionLock lock(staticDataLock_);
+    std::size_t count = 0;
+    for (const TermEntry* entry = termList_; entry; entry = entry->next) ++count;
+    return count;
+}
+
 HRESULT ServerModule::GetClassObject(REFCLSID clsid, REFIID iid, void** out) {
     if (!out) return E_POINTER;
     *out = nullptr;

@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <cstddef>
+
 #include "server/class_entry.h"
 
 class ServerModule {
@@ -40,6 +42,8 @@ public:
 
     // Adds a callback run once at Term; S_OK, or E_OUTOFMEMORY with nothing added.
     HRESULT AddTermCallback(TermCallback callback, DWORD_PTR argument);
+    // The number of callbacks waiting for Term.
+    std::size_t termCallbackCount();
 
     HINSTANCE instance() const { return instance_; }
     ClassEntry* classTable() const { return classTable_; }

@@ -3,7 +3,7 @@
 #include <new>
 
 #include "halvint.h"
-#include "server/com_ref.h"
+#include "common/com_ref.h"
 #include "server/server_module.h"
 
 TypeInfoCache::TypeInfoCache(const IID& iid, const GUID& libid, WORD majorVersion,
@@ -19,6 +19,12 @@ HRESULT TypeInfoCache::EnsureLoaded(LCID lcid) {
     HRESULT hr = E_FAIL;
     {
         CriticalSectionLock lock(serverModule().staticDataLock());
+        // One termination entry, whichever attempt comes first: failed loads repeat
+        // while the library is not registered, and threads may race here.
+        if (!cleanupAdded_) {
+            cleanupAdded_ = SUCCEEDED(serverModule().AddTermCallback(
+                &TypeInfoCache::Cleanup, reinterpret_cast<DWORD_PTR>(this)));
+        }
         if (typeInfo()) {
             hr = S_OK;
         } else {
@@ -39,7 +45,6 @@ HRESULT TypeInfoCache::EnsureLoaded(LCID lcid) {
             }
         }
     }
-    serverModule().AddTermCallback(&TypeInfoCache::Cleanup, reinterpret_cast<DWORD_PTR>(this));
     return hr;
 }
 
@@ -128,6 +133,7 @@ void TypeInfoCache::Cleanup(DWORD_PTR argument) {
     delete[] cache->names_;
     cache->names_ = nullptr;
     cache->nameCount_ = 0;
+    cache->cleanupAdded_ = false;  // the entry has run: a later load needs a new one
 }
 
 TypeInfoCache& gotoListTypeInfo() {

@@ -55,6 +55,7 @@ private:
     NameCacheEntry* names_ = nullptr;
     LONG nameCount_ = 0;
     TypeLibLoader loader_;
+    bool cleanupAdded_ = false;  // guarded by the module's static-data lock
 };
 
 // The cache describing IGotoList, shared by every handler object of the module.

@@ -1,19 +1,8 @@
 #include "server/type_library_path.h"
 
-std::string typeLibFallbackPath(const char* modulePath, const CodePage& codePage) {
-    if (!modulePath) modulePath = "";
-    const char* cut = nullptr;
-    const char* p = modulePath;
-    while (*p) {
-        if (*p == '.') cut = p;
-        const char* next = codePage.next(p);
-        if (next == p) break;  // a lead byte right before the terminator
-        p = next;
-    }
-    const char* end = p + std::char_traits<char>::length(p);
-    std::string path(modulePath, static_cast<std::size_t>((cut ? cut : end) - modulePath));
-    path += ".tlb";
-    return path;
+std::u16string typeLibFallbackPath(const std::u16string& modulePath) {
+    const std::size_t dot = modulePath.rfind(u'.');
+    return modulePath.substr(0, dot) + u".tlb";
 }
 
 std::u16string typeLibHelpDirectory(const std::u16string& loadedPath) {

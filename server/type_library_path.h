@@ -4,13 +4,10 @@
 
 #include <string>
 
-#include "common/code_page.h"
-
 // The module path with everything from its last '.' replaced by ".tlb". The '.' may lie
 // anywhere in the path, a directory name included; a path without '.' gets ".tlb"
-// appended. The path is stepped character by character, so a double-byte character is
-// never split.
-std::string typeLibFallbackPath(const char* modulePath, const CodePage& codePage);
+// appended.
+std::u16string typeLibFallbackPath(const std::u16string& modulePath);
 
 // The directory of a loaded type library path with its trailing separator: the path cut
 // right after its last '\', '/' or ':'; empty when it has none of them.

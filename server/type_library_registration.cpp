@@ -2,30 +2,15 @@
 
 #include <string>
 
-#include "common/code_page.h"
+#include "common/com_ref.h"
+#include "common/module_handle.h"
+#include "common/module_path.h"
 #include "server/type_library_path.h"
 
 namespace {
 
 using UnRegisterTypeLibFunction = HRESULT(WINAPI*)(REFGUID, WORD, WORD, LCID, SYSKIND);
 using RegisterTypeLibFunction = HRESULT(WINAPI*)(ITypeLib*, OLECHAR*, OLECHAR*);
-
-// A counted reference held for one operation.
-class TypeLibReference {
-public:
-    TypeLibReference() = default;
-    ~TypeLibReference() {
-        if (typeLib_) typeLib_->Release();
-    }
-    TypeLibReference(const TypeLibReference&) = delete;
-    TypeLibReference& operator=(const TypeLibReference&) = delete;
-
-    ITypeLib** out() { return &typeLib_; }
-    ITypeLib* get() const { return typeLib_; }
-
-private:
-    ITypeLib* typeLib_ = nullptr;
-};
 
 class BstrHolder {
 public:
@@ -41,30 +26,8 @@ private:
     BSTR text_ = nullptr;
 };
 
-class LibraryHolder {
-public:
-    explicit LibraryHolder(const char* name) : module_(LoadLibraryA(name)) {}
-    ~LibraryHolder() {
-        if (module_) FreeLibrary(module_);
-    }
-    LibraryHolder(const LibraryHolder&) = delete;
-    LibraryHolder& operator=(const LibraryHolder&) = delete;
-
-    HMODULE get() const { return module_; }
-
-private:
-    HMODULE module_;
-};
-
-HRESULT lastErrorResult() {
-    const DWORD error = GetLastError();
-    return error ? HRESULT_FROM_WIN32(error) : E_FAIL;
-}
-
-// LoadTypeLib of an ANSI path; the UTF-16 form that was tried goes to `widePath`.
-HRESULT loadTypeLibAt(const std::string& path, std::u16string& widePath, ITypeLib** typeLib) {
-    if (!ansiCodePage().toWide(path, widePath)) return E_OUTOFMEMORY;
-    return LoadTypeLib(reinterpret_cast<const OLECHAR*>(widePath.c_str()), typeLib);
+HRESULT loadTypeLibAt(const std::u16string& path, ITypeLib** typeLib) {
+    return LoadTypeLib(reinterpret_cast<const OLECHAR*>(path.c_str()), typeLib);
 }
 
 }  // namespace
@@ -74,26 +37,20 @@ HRESULT LoadModuleTypeLib(HMODULE module, BSTR* loadedPath, ITypeLib** typeLib) 
     if (typeLib) *typeLib = nullptr;
     if (!loadedPath || !typeLib) return E_POINTER;
 
-    // Room for MAX_PATH characters and the ".tlb" ending beyond them.
-    char modulePath[MAX_PATH + 10] = {};
-    const DWORD length = GetModuleFileNameA(module, modulePath, MAX_PATH);
-    if (length == 0) return lastErrorResult();
-    modulePath[length < MAX_PATH ? length : MAX_PATH - 1] = '\0';
-
-    std::u16string widePath;
-    ITypeLib* loaded = nullptr;
-    HRESULT hr = loadTypeLibAt(modulePath, widePath, &loaded);
+    std::u16string path;
+    HRESULT hr = modulePath(module, path);
+    if (FAILED(hr)) return hr;
+    ComRef<ITypeLib> loaded;
+    hr = loadTypeLibAt(path, loaded.receive());
     if (FAILED(hr)) {
-        hr = loadTypeLibAt(typeLibFallbackPath(modulePath, ansiCodePage()), widePath, &loaded);
+        path = typeLibFallbackPath(path);
+        hr = loadTypeLibAt(path, loaded.receive());
         if (FAILED(hr)) return hr;
     }
-    BSTR path = SysAllocString(reinterpret_cast<const OLECHAR*>(widePath.c_str()));
-    if (!path) {
-        loaded->Release();
-        return E_OUTOFMEMORY;
-    }
-    *loadedPath = path;
-    *typeLib = loaded;
+    BSTR pathCopy = SysAllocString(reinterpret_cast<const OLECHAR*>(path.c_str()));
+    if (!pathCopy) return E_OUTOFMEMORY;
+    *loadedPath = pathCopy;
+    *typeLib = loaded.detach();
     return hr;
 }
 
@@ -102,8 +59,8 @@ namespace {
 // Loads the module's type library and registers it through `registerTypeLib`.
 HRESULT registerWith(HMODULE module, RegisterTypeLibFunction registerTypeLib) {
     BstrHolder path;
-    TypeLibReference typeLib;
-    const HRESULT hr = LoadModuleTypeLib(module, path.out(), typeLib.out());
+    ComRef<ITypeLib> typeLib;
+    const HRESULT hr = LoadModuleTypeLib(module, path.out(), typeLib.receive());
     if (FAILED(hr)) return hr;
     const auto* wide = reinterpret_cast<const char16_t*>(path.get());
     std::u16string helpDirectory = typeLibHelpDirectory(std::u16string(wide));
@@ -120,8 +77,11 @@ HRESULT RegisterModuleTypeLib(HMODULE module, RegistrationScope scope) {
 
 HRESULT registerModuleTypeLibThrough(HMODULE module, const char* libraryName,
                                      const char* functionName) {
-    LibraryHolder library(libraryName);
-    if (!library.get()) return lastErrorResult();
+    const ModuleHandle library(LoadLibraryA(libraryName));
+    if (!library.get()) {
+        const DWORD error = GetLastError();
+        return error ? HRESULT_FROM_WIN32(error) : E_FAIL;
+    }
     auto registerTypeLib = reinterpret_cast<RegisterTypeLibFunction>(
         reinterpret_cast<void*>(GetProcAddress(library.get(), functionName)));
     if (!registerTypeLib) return HRESULT_FROM_WIN32(ERROR_PROC_NOT_FOUND);
@@ -137,12 +97,12 @@ HRESULT UnregisterModuleTypeLib(HMODULE module, RegistrationScope scope) {
 HRESULT unregisterModuleTypeLibThrough(HMODULE module, const char* libraryName,
                                        const char* functionName) {
     BstrHolder path;
-    TypeLibReference typeLib;
-    const HRESULT hr = LoadModuleTypeLib(module, path.out(), typeLib.out());
+    ComRef<ITypeLib> typeLib;
+    const HRESULT hr = LoadModuleTypeLib(module, path.out(), typeLib.receive());
     if (FAILED(hr)) return hr;
     TLIBATTR* attributes = nullptr;
-    if (SUCCEEDED(typeLib.get()->GetLibAttr(&attributes)) && attributes) {
-        LibraryHolder library(libraryName);
+    if (SUCCEEDED(typeLib->GetLibAttr(&attributes)) && attributes) {
+        const ModuleHandle library(LoadLibraryA(libraryName));
         if (library.get()) {
             auto unregister = reinterpret_cast<UnRegisterTypeLibFunction>(
                 reinterpret_cast<void*>(GetProcAddress(library.get(), functionName)));
@@ -151,7 +111,7 @@ HRESULT unregisterModuleTypeLibThrough(HMODULE module, const char* libraryName,
                            attributes->lcid, attributes->syskind);
             }
         }
-        typeLib.get()->ReleaseTLibAttr(attributes);
+        typeLib->ReleaseTLibAttr(attributes);
     }
     return hr;
 }

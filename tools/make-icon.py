@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
-"""Writes resources/tovak.ico: a clipboard with a sheet of text, 16 x 16 and 32 x 32 in
-256 colours. The picture is drawn from the rectangles below, so the file is the same
-on every run."""
+"""Writes resources/tovak.ico: a clipboard with a sheet of text, in 256 colours, at the
+small-icon sizes of 96, 120, 144, 192 and 288 DPI (16, 20, 24, 32 and 48 pixels). Each
+size is drawn from its own rectangles below, not scaled from another, so every picture
+is sharp, and the file is the same on every run."""
 import os
 import struct
 import sys
@@ -26,11 +27,29 @@ SHAPES = {
         (6, 4, 6, 11, 7), (6, 4, 8, 10, 9), (6, 4, 10, 11, 11),
         (4, 5, 0, 11, 4), (5, 6, 1, 10, 3), (4, 7, 1, 9, 2),
     ],
+    20: [
+        (1, 1, 1, 19, 20), (2, 2, 2, 18, 19),
+        (7, 4, 5, 17, 18), (3, 4, 5, 16, 17),
+        (6, 5, 8, 14, 9), (6, 5, 10, 13, 11), (6, 5, 12, 14, 13), (6, 5, 14, 11, 15),
+        (4, 6, 0, 14, 5), (5, 7, 1, 13, 4), (4, 9, 1, 11, 2),
+    ],
+    24: [
+        (1, 2, 2, 22, 24), (2, 3, 3, 21, 23),
+        (7, 5, 6, 21, 22), (3, 5, 6, 20, 21),
+        (6, 7, 9, 17, 10), (6, 7, 12, 16, 13), (6, 7, 15, 17, 16), (6, 7, 18, 13, 19),
+        (4, 7, 0, 17, 6), (5, 8, 1, 16, 5), (4, 10, 1, 14, 3),
+    ],
     32: [
         (1, 3, 3, 29, 32), (2, 4, 4, 28, 31),
         (7, 6, 8, 27, 29), (3, 6, 8, 26, 28),
         (6, 9, 12, 23, 14), (6, 9, 16, 21, 18), (6, 9, 20, 23, 22), (6, 9, 24, 18, 26),
         (4, 10, 0, 22, 8), (5, 11, 1, 21, 7), (4, 14, 2, 18, 4),
+    ],
+    48: [
+        (1, 4, 4, 44, 48), (2, 6, 6, 42, 46),
+        (7, 9, 12, 41, 44), (3, 9, 12, 39, 42),
+        (6, 13, 18, 35, 21), (6, 13, 24, 32, 27), (6, 13, 30, 35, 33), (6, 13, 36, 27, 39),
+        (4, 15, 0, 33, 12), (5, 17, 2, 31, 10), (4, 21, 3, 27, 6),
     ],
 }
 
@@ -51,7 +70,8 @@ def image(size):
         bits = 0
         for x in range(size):
             bits = (bits << 1) | (1 if pixels[y][x] == 0 else 0)
-        row = bits.to_bytes((size + 7) // 8, "big")
+        width = (size + 7) // 8
+        row = (bits << (width * 8 - size)).to_bytes(width, "big")  # left-aligned
         mask_rows += row + bytes(mask_stride - len(row))
     return header + palette + colour_rows + mask_rows
 
@@ -59,10 +79,11 @@ def image(size):
 def main():
     out = sys.argv[1] if len(sys.argv) > 1 else os.path.join(
         os.path.dirname(__file__), "..", "resources", "tovak.ico")
-    images = [image(16), image(32)]
+    sizes = sorted(SHAPES)
+    images = [image(size) for size in sizes]
     data = struct.pack("<HHH", 0, 1, len(images))
     offset = 6 + 16 * len(images)
-    for size, body in zip((16, 32), images):
+    for size, body in zip(sizes, images):
         data += struct.pack("<BBBBHHII", size, size, 0, 0, 1, 8, len(body), offset)
         offset += len(body)
     with open(out, "wb") as f:

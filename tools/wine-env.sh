@@ -4,6 +4,8 @@ TOVAK_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]:-$0}")/.." && pwd)
 export TOVAK_ROOT
 export TOVAK_BUILD="${TOVAK_BUILD:-$TOVAK_ROOT/build}"
 export WINEPREFIX="${TOVAK_WINEPREFIX:-$TOVAK_BUILD/wine}"
+# The second prefix, at 150 % scaling (LogPixels 144), for the programs that test it.
+export TOVAK_DPI144_PREFIX="$TOVAK_BUILD/wine-dpi144"
 export WINEARCH=win64
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d;winedbg.exe=d"
@@ -24,10 +26,15 @@ fi
 export TOVAK_WINE32
 if [ "$TOVAK_WINE32" = no ] && [ -x /usr/lib/wine/wine64 ]; then
     export WINELOADER=/usr/lib/wine/wine64
-    mkdir -p "$TOVAK_BUILD/wine64-bin"
+    # Written once and put in place by a rename: test programs start through these
+    # while other tests source this file, and a script being rewritten cannot be run.
     for tool in wine wine-stable; do
-        printf '#!/bin/sh\nexec /usr/lib/wine/wine64 "$@"\n' >"$TOVAK_BUILD/wine64-bin/$tool"
-        chmod +x "$TOVAK_BUILD/wine64-bin/$tool"
+        if [ ! -x "$TOVAK_BUILD/wine64-bin/$tool" ]; then
+            mkdir -p "$TOVAK_BUILD/wine64-bin"
+            printf '#!/bin/sh\nexec /usr/lib/wine/wine64 "$@"\n' >"$TOVAK_BUILD/wine64-bin/$tool.$$"
+            chmod +x "$TOVAK_BUILD/wine64-bin/$tool.$$"
+            mv -f "$TOVAK_BUILD/wine64-bin/$tool.$$" "$TOVAK_BUILD/wine64-bin/$tool"
+        fi
     done
     case ":$PATH:" in *":$TOVAK_BUILD/wine64-bin:"*) ;; *) export PATH="$TOVAK_BUILD/wine64-bin:$PATH" ;; esac
 fi

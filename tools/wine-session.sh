@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Starts (up), checks (check) or stops (down) what every Wine test shares: an Xvfb
 # display, the project's Wine prefix (created once), one persistent wineserver and one
-# keeper process that holds the desktop and the system services up for the session.
+# keeper process that holds the desktop and the system services up for the session;
+# and the prefix at 150 % scaling with a persistent wineserver of its own.
 set -u
 . "$(dirname "$0")/wine-env.sh"
 xvfb_pid="$TOVAK_BUILD/xvfb.pid"
@@ -47,6 +48,21 @@ start_keeper() {
     keeper_alive || fail "the session keeper did not start"
 }
 
+# The prefix at 150 % scaling for the programs named *_dpi144_test (tools/wine-exec.sh
+# runs them there): made once, with LogPixels 144 set before any program of its runs, so
+# that the shared prefix stays at 96 DPI for every other test.
+start_dpi144() (
+    export WINEPREFIX="$TOVAK_DPI144_PREFIX"
+    if [ ! -d "$WINEPREFIX/drive_c/windows/system32" ]; then
+        setsid -w wine wineboot -i </dev/null >/dev/null 2>&1
+        [ -d "$WINEPREFIX/drive_c/windows/system32" ] || fail "$WINEPREFIX was not created" || return 1
+        wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 144 /f \
+            >/dev/null 2>&1 || fail "could not set LogPixels 144 in $WINEPREFIX" || return 1
+    fi
+    start_server || return 1
+    setsid -w wine cmd /c exit </dev/null >/dev/null 2>&1
+)
+
 up() {
     if [ ! -d "$LOCPATH/ja_JP.UTF-8" ]; then
         mkdir -p "$LOCPATH"
@@ -61,6 +77,7 @@ up() {
     if ! keeper_alive; then
         start_server || return 1
         start_keeper || return 1
+        start_dpi144 || return 1
     fi
     # The programs that test the menu on older Windows versions run as those versions.
     local version
@@ -71,7 +88,7 @@ up() {
     done
     local note=""
     [ "$TOVAK_WINE32" = yes ] || note=" (64-bit only: this machine runs no 32-bit programs)"
-    echo "wine prefix ready: $WINEPREFIX on display $DISPLAY$note"
+    echo "wine prefix ready: $WINEPREFIX on display $DISPLAY$note (and $TOVAK_DPI144_PREFIX at 144 DPI)"
 }
 
 # The keeper still running means the server and the desktop stayed up all along.
@@ -81,6 +98,7 @@ check() {
 
 down() {
     wineserver -k >/dev/null 2>&1
+    WINEPREFIX="$TOVAK_DPI144_PREFIX" wineserver -k >/dev/null 2>&1
     rm -f "$keeper_pid"
     if [ -f "$xvfb_pid" ]; then kill "$(cat "$xvfb_pid")" 2>/dev/null; rm -f "$xvfb_pid"; fi
     return 0

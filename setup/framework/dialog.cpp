@@ -1,5 +1,6 @@
 #include "setup/framework/dialog.h"
 
+#include "common/exception_boundary.h"
 #include "setup/framework/application.h"
 
 namespace {
@@ -65,15 +66,18 @@ bool Dialog::dispatch(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& resul
 }
 
 INT_PTR CALLBACK Dialog::dialogProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    Dialog* dialog;
-    if (message == WM_INITDIALOG) {
-        dialog = reinterpret_cast<Dialog*>(lParam);
-        SetWindowLongPtrA(window, DWLP_USER, reinterpret_cast<LONG_PTR>(dialog));
-        if (dialog) dialog->hwnd_ = window;
-    } else {
-        dialog = reinterpret_cast<Dialog*>(GetWindowLongPtrA(window, DWLP_USER));
-    }
-    return dialog ? dialog->onMessage(message, wParam, lParam) : FALSE;
+    // A message whose handler throws counts as not handled.
+    return entryBoundary(INT_PTR{FALSE}, [&]() -> INT_PTR {
+        Dialog* dialog;
+        if (message == WM_INITDIALOG) {
+            dialog = reinterpret_cast<Dialog*>(lParam);
+            SetWindowLongPtrA(window, DWLP_USER, reinterpret_cast<LONG_PTR>(dialog));
+            if (dialog) dialog->hwnd_ = window;
+        } else {
+            dialog = reinterpret_cast<Dialog*>(GetWindowLongPtrA(window, DWLP_USER));
+        }
+        return dialog ? dialog->onMessage(message, wParam, lParam) : FALSE;
+    });
 }
 
 INT_PTR Dialog::onMessage(UINT message, WPARAM wParam, LPARAM lParam) {

@@ -40,6 +40,30 @@ TEST(MenuInsertion, DefaultOnlyAndNoVerbsInsertNothing) {
     }
 }
 
+TEST(MenuInsertion, ARangeOfFewerThanTwoIdentifiersGetsNoItem) {
+    const struct {
+        UINT first, last;
+        HRESULT result;
+    } cases[] = {
+        {100, 100, 0},
+        {100, 99, 0},
+        {100, 0, 0},
+        {0xFFFFFFFF, 0xFFFFFFFF, 0},
+        {100, 101, 2},
+        {0, 1, 2},
+        {0xFFFFFFFE, 0xFFFFFFFF, 2},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(::testing::Message() << "ids " << c.first << " to " << c.last);
+        MenuProbe menu;
+        HandlerState state;
+        const HRESULT hr = state.queryContextMenu(menu.handle(), 1, c.first, c.last, 0);
+        EXPECT_EQ(c.result, hr) << std::hex << hr;
+        EXPECT_EQ(2 + c.result, menu.count());
+        EXPECT_EQ(c.result == 0 ? 0u : c.first, state.firstCommandId());
+    }
+}
+
 TEST(MenuInsertion, ItemsAreOwnerDrawnOnCurrentWindows) {
     MenuProbe menu;
     HandlerState state;

@@ -2,9 +2,7 @@
 // pixel by pixel (selected, grayed, focus-only, foreign controls), the icon file beside
 // the module, and the release of every handle a drawing obtains.
 #include <windows.h>
-#include <shlwapi.h>
 
-#include <cwchar>
 #include <string>
 #include <vector>
 
@@ -12,7 +10,6 @@
 
 #include "extension/handler_state.h"
 #include "extension/item_layout.h"
-#include "server/server_module.h"
 #include "tests/common/module_path.h"
 
 namespace {
@@ -26,13 +23,6 @@ constexpr COLORREF kBoard = RGB(0xB0, 0x7A, 0x42);  // tovak.ico's board colour
 constexpr int kWidth = 160;
 constexpr int kHeight = 80;
 constexpr RECT kItem = {0, 40, 150, 60};
-
-class ModuleEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override { serverModule().Init(GetModuleHandleW(nullptr), nullptr); }
-    void TearDown() override { serverModule().Term(); }
-};
-const auto* const kModule = ::testing::AddGlobalTestEnvironment(new ModuleEnvironment);
 
 // The icon file the handler looks for: this program's path ending in "ico".
 std::wstring iconBesideProgram() {
@@ -105,7 +95,7 @@ protected:
         item.rcItem = kItem;
         LRESULT result = 0x5A5A;
         const HRESULT hr =
-            state_.handleMenuMsg2(WM_DRAWITEM, 0, reinterpret_cast<LPARAM>(&item), &result);
+            drawn_->handleMenuMsg2(WM_DRAWITEM, 0, reinterpret_cast<LPARAM>(&item), &result);
         EXPECT_EQ(0x5A5A, result);
         return hr;
     }
@@ -140,7 +130,8 @@ protected:
         EXPECT_GT(shadows, 20);
     }
 
-    HandlerState state_;
+    HandlerState state_{GetModuleHandleW(nullptr)};  // the icon file lies beside this program
+    HandlerState* drawn_ = &state_;                  // the state that draw() asks
     HMENU menu_ = nullptr;
     HDC dc_ = nullptr;
     HBITMAP bitmap_ = nullptr;
@@ -150,48 +141,9 @@ protected:
     DWORD* bits_ = nullptr;
 };
 
-// Windows shows an .ico file with its own picture ("icofile", DefaultIcon "%1"); a
-// fresh Wine prefix lacks that association, so it is added for the test's duration.
-class IconFileAssociation {
-public:
-    IconFileAssociation() {
-        HKEY key = nullptr;
-        if (RegOpenKeyExW(HKEY_CLASSES_ROOT, L".ico", 0, KEY_READ, &key) == ERROR_SUCCESS) {
-            RegCloseKey(key);
-            return;
-        }
-        added_ = setDefault(L".ico", L"icofile") && setDefault(L"icofile\\DefaultIcon", L"%1");
-    }
-    ~IconFileAssociation() {
-        if (!added_) return;
-        SHDeleteKeyW(HKEY_CLASSES_ROOT, L"icofile");
-        SHDeleteKeyW(HKEY_CLASSES_ROOT, L".ico");
-    }
-    IconFileAssociation(const IconFileAssociation&) = delete;
-    IconFileAssociation& operator=(const IconFileAssociation&) = delete;
-
-private:
-    static bool setDefault(const wchar_t* path, const wchar_t* value) {
-        HKEY key = nullptr;
-        if (RegCreateKeyExW(HKEY_CLASSES_ROOT, path, 0, nullptr, 0, KEY_WRITE, nullptr, &key,
-                            nullptr) != ERROR_SUCCESS) {
-            return false;
-        }
-        const LONG status =
-            RegSetValueExW(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(value),
-                           static_cast<DWORD>((wcslen(value) + 1) * sizeof(wchar_t)));
-        RegCloseKey(key);
-        return status == ERROR_SUCCESS;
-    }
-
-    bool added_ = false;
-};
-
 // The tests that need the icon file put a copy of tovak.ico where the handler looks.
 class OwnerDrawWithIcon : public OwnerDraw {
 protected:
-    IconFileAssociation association_;
-
     void SetUp() override {
         OwnerDraw::SetUp();
         ASSERT_TRUE(
@@ -274,6 +226,33 @@ TEST_F(OwnerDrawWithIcon, SelectedGrayedItemHasGrayTextAndShadowOnTheHighlight) 
     expectShadowOfGrayText();
 }
 
+// A menu draws its items one after another on the same device context: whatever look
+// the first took, the context goes back to the menu's colours, mode and objects, and the
+// next normal item comes out exactly as on a fresh context.
+TEST_F(OwnerDrawWithIcon, ItemDrawnAfterAnotherOnTheSameContextIsUnaffected) {
+    EXPECT_EQ(S_OK, draw(kFirstId, ODA_DRAWENTIRE, 0));
+    const std::vector<DWORD> alone = snapshot();
+    const HGDIOBJ font = GetCurrentObject(dc_, OBJ_FONT);
+    const HGDIOBJ brush = GetCurrentObject(dc_, OBJ_BRUSH);
+    const HGDIOBJ pen = GetCurrentObject(dc_, OBJ_PEN);
+    for (UINT first : {0u, UINT(ODS_SELECTED), UINT(ODS_GRAYED), UINT(ODS_SELECTED | ODS_GRAYED)}) {
+        SCOPED_TRACE(::testing::Message() << "first item state 0x" << std::hex << first);
+        for (int i = 0; i < kWidth * kHeight; ++i) bits_[i] = 0x00C0C0C0;
+        resetLook();
+        EXPECT_EQ(S_OK, draw(kFirstId + 1, ODA_DRAWENTIRE, first));
+        EXPECT_EQ(kMenuBack, GetBkColor(dc_));
+        EXPECT_EQ(kMenuText, GetTextColor(dc_));
+        EXPECT_EQ(OPAQUE, GetBkMode(dc_));
+        EXPECT_EQ(font, GetCurrentObject(dc_, OBJ_FONT));
+        EXPECT_EQ(brush, GetCurrentObject(dc_, OBJ_BRUSH));
+        EXPECT_EQ(pen, GetCurrentObject(dc_, OBJ_PEN));
+
+        EXPECT_EQ(S_OK, draw(kFirstId, ODA_DRAWENTIRE, 0));
+        GdiFlush();
+        EXPECT_TRUE(alone == snapshot());
+    }
+}
+
 TEST_F(OwnerDrawWithIcon, FocusOnlyForeignControlsAndUnknownIdsChangeNoPixel) {
     const std::vector<DWORD> before = snapshot();
     EXPECT_EQ(S_OK, draw(kFirstId, ODA_FOCUS, ODS_SELECTED | ODS_FOCUS));
@@ -342,16 +321,16 @@ TEST_F(OwnerDrawWithIcon, IconIsFoundInAFolderOutsideTheAnsiCodePage) {
     HMODULE module = LoadLibraryW(dll.c_str());
     ASSERT_NE(nullptr, module) << "LoadLibrary failed, error " << GetLastError();
     // The handler takes its icon from this module, as it would inside the DLL.
-    serverModule().Term();
-    serverModule().Init(module, nullptr);
+    HandlerState inDll(module);
+    inDll.queryContextMenu(menu_, 0, kFirstId, kFirstId + 50, 0);
+    drawn_ = &inDll;
 
     EXPECT_EQ(S_OK, draw(kFirstId, ODA_DRAWENTIRE, 0));
     const bool iconDrawn = pixel(6 + 2, 42 + 2) == kBoard;
     const std::u16string expected = toU16(folder + L"\\tovak.ico");
-    const bool pathKept = state_.iconPaths().count() == 2 && expected == state_.iconPaths()[0];
+    const bool pathKept = inDll.iconPaths().count() == 2 && expected == inDll.iconPaths()[0];
 
-    serverModule().Term();
-    serverModule().Init(GetModuleHandleW(nullptr), nullptr);
+    drawn_ = &state_;
     FreeLibrary(module);
     DeleteFileW(dll.c_str());
     DeleteFileW(icon.c_str());

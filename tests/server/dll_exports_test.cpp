@@ -2,6 +2,7 @@
 // and cached; DllCanUnloadNow while class-object references, handlers or server locks
 // live; the aggregation rule of CreateInstance.
 #include <windows.h>
+#include <ocidl.h>
 #include <shlobj.h>
 
 #include <cstdint>
@@ -10,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/common/counting_unknown.h"
+#include "tests/common/fake_data_object.h"
 
 namespace {
 
@@ -37,6 +39,10 @@ protected:
         ASSERT_NE(nullptr, canUnloadNow_);
     }
     void TearDown() override {
+        // Every scenario gives back what it took.
+        if (canUnloadNow_) {
+            EXPECT_EQ(S_OK, canUnloadNow());
+        }
         if (dll_) FreeLibrary(dll_);
     }
 
@@ -159,6 +165,57 @@ TEST_F(Exports, AggregationIsOfferedThroughIUnknownOnly) {
     EXPECT_EQ(E_POINTER, hr) << std::hex << hr;
     factory->Release();
     EXPECT_EQ(S_OK, canUnloadNow());
+}
+
+// A fake that asks DllCanUnloadNow each time a reference to it is given back.
+template <class Fake>
+class AskingOnRelease : public Fake {
+public:
+    template <class... Arguments>
+    AskingOnRelease(CanUnloadNowFunction canUnloadNow, Arguments... arguments)
+        : Fake(arguments...), canUnloadNow_(canUnloadNow) {}
+    STDMETHODIMP_(ULONG) Release() override {
+        answers.push_back(canUnloadNow_());
+        return Fake::Release();
+    }
+    std::vector<HRESULT> answers;
+
+private:
+    CanUnloadNowFunction canUnloadNow_;
+};
+
+// The final release gives the data object and the site back while the module is still
+// locked, standalone and inside an aggregate alike.
+TEST_F(Exports, FinalReleaseGivesTheModuleLockBackLast) {
+    for (const bool aggregated : {false, true}) {
+        SCOPED_TRACE(aggregated ? "aggregated" : "standalone");
+        IClassFactory* factory = classFactory();
+        ASSERT_NE(nullptr, factory);
+        CountingUnknown outer;
+        AskingOnRelease<FakeDataObject> data(canUnloadNow_, DV_E_FORMATETC);
+        AskingOnRelease<CountingUnknown> site(canUnloadNow_);
+        void* out = kSentinel;
+        HRESULT hr = factory->CreateInstance(aggregated ? &outer : nullptr, IID_IUnknown, &out);
+        factory->Release();
+        ASSERT_EQ(S_OK, hr) << std::hex << hr;
+        auto* object = static_cast<IUnknown*>(out);
+        IShellExtInit* init = nullptr;
+        ASSERT_EQ(S_OK, object->QueryInterface(IID_IShellExtInit, reinterpret_cast<void**>(&init)));
+        init->Initialize(nullptr, &data, nullptr);  // no drop list; the data object stays held
+        IObjectWithSite* withSite = nullptr;
+        ASSERT_EQ(S_OK,
+                  init->QueryInterface(IID_IObjectWithSite, reinterpret_cast<void**>(&withSite)));
+        EXPECT_EQ(S_OK, withSite->SetSite(&site));
+        withSite->Release();
+        init->Release();
+        EXPECT_EQ(0, outer.references());
+
+        EXPECT_EQ(0u, object->Release());
+        EXPECT_EQ(0, data.references());
+        EXPECT_EQ(0, site.references());
+        EXPECT_EQ((std::vector<HRESULT>{S_FALSE}), data.answers);
+        EXPECT_EQ((std::vector<HRESULT>{S_FALSE}), site.answers);
+    }
 }
 
 struct Request {

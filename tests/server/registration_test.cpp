@@ -22,6 +22,11 @@ const char kProgId[] = "Dunvoro.GotoList.1";
 const char kIndependentProgId[] = "Dunvoro.GotoList";
 const char kLibraryKey[] = "TypeLib\\" HALVINTLIB;
 const char kLibraryVersionKey[] = "TypeLib\\" HALVINTLIB "\\1.0";
+#ifdef _WIN64
+#define kLibraryPlatformKey "TypeLib\\" HALVINTLIB "\\1.0\\0\\win64"
+#else
+#define kLibraryPlatformKey "TypeLib\\" HALVINTLIB "\\1.0\\0\\win32"
+#endif
 const char* const kHandlerParents[] = {
     "*\\Shellex\\ContextMenuHandlers",
     "*\\Background\\Shellex\\ContextMenuHandlers",
@@ -117,6 +122,17 @@ void expectLibraryRegisteredFor(const std::string& path) {
         << describe(snapshot(HKEY_CLASSES_ROOT, kLibraryKey));
     EXPECT_EQ(stringValue(path.substr(0, path.find_last_of('\\') + 1)),
               valuesOf(HKEY_CLASSES_ROOT, std::string(kLibraryVersionKey) + "\\HELPDIR")[""]);
+}
+
+// A REG_SZ value read wide, so that characters outside the ANSI code page survive.
+std::wstring wideValue(HKEY root, const std::wstring& path) {
+    wchar_t value[1024] = {};
+    DWORD size = sizeof value;
+    if (RegGetValueW(root, path.c_str(), nullptr, RRF_RT_REG_SZ, nullptr, value, &size) !=
+        ERROR_SUCCESS) {
+        return L"(none)";
+    }
+    return value;
 }
 
 void removeRegistration() {
@@ -234,25 +250,71 @@ TEST_F(Registration, UnregisteringWhatIsNotRegisteredSucceedsAndChangesNothing) 
                                  << describe(after);
 }
 
-TEST_F(Registration, QuoteInTheModulePathReachesTheRegistryOnce) {
-    char temp[MAX_PATH] = {};
-    GetTempPathA(MAX_PATH, temp);
-    const std::string folder = std::string(temp) + "o'q";
-    CreateDirectoryA(folder.c_str(), nullptr);
-    const std::string dll = folder + "\\tovak.dll";
-    ASSERT_TRUE(CopyFileA(distDll().c_str(), dll.c_str(), FALSE)) << "error " << GetLastError();
-    const std::string shortPath = shortPathOf(dll);
-    ASSERT_NE(std::string::npos, shortPath.find("o'q\\")) << shortPath;
+// The DLL copied into folders whose paths are awkward for it, registered and
+// unregistered there as regsvr32 does it: a quote that the registry script must
+// carry, a name the ANSI code page cannot spell, and a path longer than MAX_PATH. The
+// registry script takes the short path everywhere; LoadTypeLib refuses a path longer
+// than MAX_PATH, and registration then reports its error with the script's keys
+// written.
+TEST_F(Registration, AwkwardInstallFoldersRegisterAndUnregister) {
+    wchar_t temp[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, temp);
+    const std::wstring deep = L"\\" + std::wstring(60, L'd');
+    const struct {
+        std::wstring folder;
+        bool libraryLoads;
+    } cases[] = {
+        {std::wstring(temp) + L"o'q", true},
+        {std::wstring(temp) + L"\u2603 \uD55C\uAD6D\uC5B4", true},
+        {std::wstring(temp) + L"tovak-long" + deep + deep + deep + deep, false},
+    };
+    for (const auto& c : cases) {
+        const std::wstring& folder = c.folder;
+        SCOPED_TRACE(::testing::Message() << "folder of " << folder.size() << " characters");
+        std::vector<std::wstring> made;
+        for (std::size_t cut = folder.find(L'\\', wcslen(temp)); cut != std::wstring::npos;
+             cut = folder.find(L'\\', cut + 1)) {
+            made.push_back(folder.substr(0, cut));
+        }
+        made.push_back(folder);
+        for (const std::wstring& step : made) CreateDirectoryW(step.c_str(), nullptr);
+        const std::wstring dll = folder + L"\\tovak.dll";
+        const std::string distPath = distDll();
+        const std::wstring source(distPath.begin(), distPath.end());
+        ASSERT_TRUE(CopyFileW(source.c_str(), dll.c_str(), FALSE)) << "error " << GetLastError();
 
-    EXPECT_EQ(0u, regsvr32(dll));
-    EXPECT_EQ(stringValue(shortPath),
-              valuesOf(HKEY_CLASSES_ROOT, std::string(kClassKey) + "\\InprocServer32")[""])
-        << describe(snapshot(HKEY_CLASSES_ROOT, kClassKey));
-    expectLibraryRegisteredFor(dll);
-    EXPECT_EQ(0u, regsvr32(dll, true));
-    EXPECT_FALSE(keyExists(HKEY_CLASSES_ROOT, kClassKey));
-    DeleteFileA(dll.c_str());
-    RemoveDirectoryA(folder.c_str());
+        HMODULE module = LoadLibraryW(dll.c_str());
+        ASSERT_NE(nullptr, module) << "error " << GetLastError();
+        using Export = HRESULT(WINAPI*)();
+        auto exported = [module](const char* name) {
+            return reinterpret_cast<Export>(reinterpret_cast<void*>(GetProcAddress(module, name)));
+        };
+        HRESULT hr = exported("DllRegisterServer")();
+        EXPECT_EQ(c.libraryLoads ? S_OK : TYPE_E_CANTLOADLIBRARY, hr) << std::hex << hr;
+        wchar_t shortPath[MAX_PATH] = {};
+        GetShortPathNameW(dll.c_str(), shortPath, MAX_PATH);
+        const std::string ansiShortPath(shortPath, shortPath + wcslen(shortPath));
+        EXPECT_EQ(stringValue(ansiShortPath),
+                  valuesOf(HKEY_CLASSES_ROOT, std::string(kClassKey) + "\\InprocServer32")[""])
+            << describe(snapshot(HKEY_CLASSES_ROOT, kClassKey));
+        if (c.libraryLoads) {
+            EXPECT_EQ(dll, wideValue(HKEY_CLASSES_ROOT, std::wstring(L"" kLibraryPlatformKey)))
+                << describe(snapshot(HKEY_CLASSES_ROOT, kLibraryKey));
+            EXPECT_EQ(folder + L"\\",
+                      wideValue(HKEY_CLASSES_ROOT, L"TypeLib\\" HALVINTLIB "\\1.0\\HELPDIR"));
+        }
+
+        hr = exported("DllUnregisterServer")();
+        EXPECT_EQ(S_OK, hr) << std::hex << hr;
+        EXPECT_FALSE(keyExists(HKEY_CLASSES_ROOT, kClassKey));
+        EXPECT_FALSE(keyExists(HKEY_CLASSES_ROOT, kLibraryVersionKey));
+        EXPECT_EQ(S_OK, exported("DllCanUnloadNow")());
+        FreeLibrary(module);
+        DeleteFileW(dll.c_str());
+        for (auto step = made.rbegin(); step != made.rend(); ++step) {
+            RemoveDirectoryW(step->c_str());
+        }
+    }
 }
 
 // On a 64-bit system each architecture's DLL registers its class in its own registry

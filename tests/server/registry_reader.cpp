@@ -2,28 +2,24 @@
 
 #include <sstream>
 
+#include "common/registry_key.h"
+
 namespace {
 
 class Key {
 public:
-    Key() = default;
-    ~Key() {
-        if (key_) RegCloseKey(key_);
-    }
-    Key(const Key&) = delete;
-    Key& operator=(const Key&) = delete;
-
     bool open(HKEY root, const std::string& path, REGSAM view) {
-        return RegOpenKeyExA(root, path.c_str(), 0, KEY_READ | view, &key_) == ERROR_SUCCESS;
+        return RegOpenKeyExA(root, path.c_str(), 0, KEY_READ | view, key_.receive()) ==
+               ERROR_SUCCESS;
     }
     bool create(HKEY root, const std::string& path, REGSAM view) {
         return RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | view, nullptr,
-                               &key_, nullptr) == ERROR_SUCCESS;
+                               key_.receive(), nullptr) == ERROR_SUCCESS;
     }
-    HKEY get() const { return key_; }
+    HKEY get() const { return key_.get(); }
 
 private:
-    HKEY key_ = nullptr;
+    RegistryKeyHandle key_;
 };
 
 std::string joined(const std::string& path, const std::string& name) {

@@ -4,25 +4,20 @@
 
 #include <cstring>
 
+#include "common/registry_key.h"
+
 namespace {
 
 // An open key of HKEY_CURRENT_USER, closed with its scope.
 class ReadKey {
 public:
     explicit ReadKey(const std::string& path) {
-        if (RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, &key_) != ERROR_SUCCESS) {
-            key_ = nullptr;
-        }
+        RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, key_.receive());
     }
-    ~ReadKey() {
-        if (key_) RegCloseKey(key_);
-    }
-    ReadKey(const ReadKey&) = delete;
-    ReadKey& operator=(const ReadKey&) = delete;
-    HKEY get() const { return key_; }
+    HKEY get() const { return key_.get(); }
 
 private:
-    HKEY key_ = nullptr;
+    RegistryKeyHandle key_;
 };
 
 }  // namespace

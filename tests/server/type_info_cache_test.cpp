@@ -11,7 +11,7 @@
 #include <gtest/gtest.h>
 
 #include "halvint.h"
-#include "server/com_ref.h"
+#include "common/com_ref.h"
 #include "server/context_menu_handler_creator.h"
 #include "server/server_module.h"
 #include "server/type_info_cache.h"
@@ -146,6 +146,11 @@ HRESULT STDAPICALLTYPE slowLoader(REFGUID, WORD major, WORD minor, LCID, ITypeLi
     return loadEmbeddedLibrary(out);
 }
 
+HRESULT STDAPICALLTYPE failingLoader(REFGUID, WORD, WORD, LCID, ITypeLib** out) {
+    *out = nullptr;
+    return TYPE_E_CANTLOADLIBRARY;
+}
+
 TEST(TypeInfoCache, ThreadsAskingTogetherLoadOnce) {
     static TypeInfoCache cache(IID_IGotoList, LIBID_HALVINTLib, 1, 0, &slowLoader);
     loads = 0;
@@ -202,6 +207,29 @@ TEST(TypeInfoCache, FailedLoadCachesNothingAndIsTriedAgain) {
     EXPECT_EQ(3, loads);
     EXPECT_EQ(cache.typeInfo(), info);
     info->Release();
+}
+
+// While the library cannot be loaded, every IDispatch call tries again; however often,
+// and however many threads race, the cache has one termination entry.
+TEST(TypeInfoCache, FailedLoadsLeaveOneTerminationEntry) {
+    static TypeInfoCache cache(IID_IGotoList, LIBID_HALVINTLib, 1, 0, &failingLoader);
+    const std::size_t before = serverModule().termCallbackCount();
+    for (int i = 0; i < 1000; ++i) ASSERT_EQ(TYPE_E_CANTLOADLIBRARY, cache.EnsureLoaded(0));
+    EXPECT_EQ(before + 1, serverModule().termCallbackCount());
+
+    static TypeInfoCache raced(IID_IGotoList, LIBID_HALVINTLib, 1, 0, &failingLoader);
+    HANDLE start = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    std::vector<std::thread> threads;
+    for (int i = 0; i < 8; ++i) {
+        threads.emplace_back([&] {
+            WaitForSingleObject(start, INFINITE);
+            for (int k = 0; k < 100; ++k) raced.EnsureLoaded(0);
+        });
+    }
+    SetEvent(start);
+    for (std::thread& thread : threads) thread.join();
+    CloseHandle(start);
+    EXPECT_EQ(before + 2, serverModule().termCallbackCount());
 }
 
 }  // namespace

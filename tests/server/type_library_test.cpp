@@ -10,7 +10,7 @@
 
 #include "halvint.h"
 #include "resources/resource_ids.h"
-#include "server/com_ref.h"
+#include "common/com_ref.h"
 #include "tests/common/module_path.h"
 
 namespace {
@@ -153,7 +153,8 @@ TEST_F(TypeLibrary, GotoListInterfaceIsDualOnIDispatch) {
 }
 
 // The DLL's other resources of this part: the type library's language, and the clipboard
-// picture, embedded and beside the DLL, at 16 x 16 and 32 x 32 in 256 colours.
+// picture, embedded and beside the DLL, in 256 colours at the small-icon sizes of 96,
+// 120, 144, 192 and 288 DPI.
 #pragma pack(push, 2)
 struct IconDirEntry {
     BYTE width, height, colours, reserved;
@@ -163,16 +164,17 @@ struct IconDirEntry {
 };
 #pragma pack(pop)
 
-void expectTwoIconsIn256Colours(const BYTE* directory, std::size_t entrySize) {
+void expectIconsIn256Colours(const BYTE* directory, std::size_t entrySize) {
+    const BYTE sizes[] = {16, 20, 24, 32, 48};
     const WORD* header = reinterpret_cast<const WORD*>(directory);
     EXPECT_EQ(0, header[0]);
     EXPECT_EQ(1, header[1]);  // icons
-    ASSERT_EQ(2, header[2]);
-    for (int i = 0; i < 2; ++i) {
+    ASSERT_EQ(5, header[2]);
+    for (int i = 0; i < 5; ++i) {
         IconDirEntry entry;
         memcpy(&entry, directory + 6 + i * entrySize, sizeof(entry));
-        EXPECT_EQ(i == 0 ? 16 : 32, entry.width);
-        EXPECT_EQ(i == 0 ? 16 : 32, entry.height);
+        EXPECT_EQ(sizes[i], entry.width);
+        EXPECT_EQ(sizes[i], entry.height);
         EXPECT_EQ(8, entry.bitCount);
         EXPECT_EQ(1, entry.planes);
     }
@@ -189,18 +191,18 @@ TEST(DllResources, TypeLibraryAndClipboardIcon) {
     ASSERT_NE(nullptr, group);
     const BYTE* directory = static_cast<const BYTE*>(LockResource(LoadResource(dll, group)));
     ASSERT_NE(nullptr, directory);
-    expectTwoIconsIn256Colours(directory, 14);
+    expectIconsIn256Colours(directory, 14);
     FreeLibrary(dll);
 
     HANDLE file = CreateFileW(besideProgram(L"tovak.ico").c_str(), GENERIC_READ, FILE_SHARE_READ,
                               nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(INVALID_HANDLE_VALUE, file);
-    BYTE header[6 + 2 * 16] = {};
+    BYTE header[6 + 5 * 16] = {};
     DWORD read = 0;
     EXPECT_TRUE(ReadFile(file, header, sizeof(header), &read, nullptr));
     CloseHandle(file);
     ASSERT_EQ(sizeof(header), read);
-    expectTwoIconsIn256Colours(header, 16);
+    expectIconsIn256Colours(header, 16);
 }
 
 }  // namespace

@@ -126,6 +126,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: menu_screenshot <normal.bmp> <selected.bmp>\n");
         return 2;
     }
+    // Explorer sees the real DPI; so does the menu here.
+    SetProcessDPIAware();
     normalPicture = argv[1];
     selectedPicture = argv[2];
     HMODULE dll = LoadLibraryW(L"tovak.dll");

@@ -25,6 +25,12 @@ public:
         pointer_ = pointer;
         if (old) old->Release();
     }
+    // Hands the reference over to the caller.
+    Interface* detach() {
+        Interface* pointer = pointer_;
+        pointer_ = nullptr;
+        return pointer;
+    }
     Interface** receive() {
         reset();
         return &pointer_;
