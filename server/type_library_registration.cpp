@@ -26,7 +26,10 @@ private:
     BSTR text_ = nullptr;
 };
 
+// LoadTypeLib takes no path of MAX_PATH characters or more, and Wine's, asked with one,
+// corrupted its caller's stack: such a path is refused before it is asked.
 HRESULT loadTypeLibAt(const std::u16string& path, ITypeLib** typeLib) {
+    if (path.size() >= MAX_PATH) return TYPE_E_CANTLOADLIBRARY;
     return LoadTypeLib(reinterpret_cast<const OLECHAR*>(path.c_str()), typeLib);
 }
 

@@ -171,7 +171,7 @@ protected:
         return std::vector<DWORD>(bits_, bits_ + kCanvasWidth * kCanvasHeight);
     }
 
-    HandlerState state_;
+    HandlerState state_{GetModuleHandleW(nullptr)};  // the icon file lies beside this program
     HMENU menu_ = nullptr;
     HDC dc_ = nullptr;
     HBITMAP bitmap_ = nullptr;
