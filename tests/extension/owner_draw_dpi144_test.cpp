@@ -12,6 +12,7 @@
 
 #include "extension/handler_state.h"
 #include "extension/item_layout.h"
+#include "tests/extension/dib_canvas.h"
 #include "server/context_menu_handler_creator.h"
 #include "server/server_module.h"
 #include "tests/common/module_path.h"
@@ -92,17 +93,9 @@ protected:
         ASSERT_NE(nullptr, menu_);
         ASSERT_EQ(2, HRESULT_CODE(state_.queryContextMenu(menu_, 0, kFirstId, kFirstId + 50, 0)));
 
-        BITMAPINFO info{};
-        info.bmiHeader.biSize = sizeof(info.bmiHeader);
-        info.bmiHeader.biWidth = kCanvasWidth;
-        info.bmiHeader.biHeight = -kCanvasHeight;  // top-down
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        info.bmiHeader.biCompression = BI_RGB;
         dc_ = CreateCompatibleDC(nullptr);
         ASSERT_NE(nullptr, dc_);
-        bitmap_ = CreateDIBSection(dc_, &info, DIB_RGB_COLORS, reinterpret_cast<void**>(&bits_),
-                                   nullptr, 0);
+        bitmap_ = createTopDownCanvas(dc_, kCanvasWidth, kCanvasHeight, &bits_);
         ASSERT_NE(nullptr, bitmap_);
         oldBitmap_ = SelectObject(dc_, bitmap_);
         // The menu draws its items in the menu font.

@@ -10,6 +10,7 @@
 
 #include "extension/handler_state.h"
 #include "extension/item_layout.h"
+#include "tests/extension/dib_canvas.h"
 #include "tests/common/module_path.h"
 
 namespace {
@@ -43,17 +44,9 @@ protected:
         ASSERT_EQ(2, HRESULT_CODE(state_.queryContextMenu(menu_, 0, kFirstId, kFirstId + 50, 0)));
         ASSERT_EQ(kFirstId, state_.firstCommandId());
 
-        BITMAPINFO info{};
-        info.bmiHeader.biSize = sizeof(info.bmiHeader);
-        info.bmiHeader.biWidth = kWidth;
-        info.bmiHeader.biHeight = -kHeight;  // top-down
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        info.bmiHeader.biCompression = BI_RGB;
         dc_ = CreateCompatibleDC(nullptr);
         ASSERT_NE(nullptr, dc_);
-        bitmap_ = CreateDIBSection(dc_, &info, DIB_RGB_COLORS, reinterpret_cast<void**>(&bits_),
-                                   nullptr, 0);
+        bitmap_ = createTopDownCanvas(dc_, kWidth, kHeight, &bits_);
         ASSERT_NE(nullptr, bitmap_);
         oldBitmap_ = SelectObject(dc_, bitmap_);
         // Plain pixels only, so shadows and text can be told apart exactly.
