@@ -9,6 +9,7 @@
 
 #include "common/com_ref.h"
 #include "extension/command_offset.h"
+#include "extension/item_icon.h"
 #include "extension/wide_string_list.h"
 
 class HandlerState {
@@ -57,6 +58,7 @@ private:
     WideStringList captions_;
     WideStringList helpTexts_;
     WideStringList iconPaths_;
+    ItemIcon icon_;  // the last icon drawn, kept for the next draw
     ComRef<IDataObject> dataObject_;
     WideStringList selection_;
     UINT firstCommandId_ = 0;

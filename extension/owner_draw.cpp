@@ -41,8 +41,8 @@ void fillWithBackground(HDC dc, int x, int y, const RECT& rect) {
     ExtTextOutA(dc, x, y, ETO_OPAQUE | ETO_CLIPPED, &rect, nullptr, 0, nullptr);
 }
 
-// Draws the item's look, icon and caption; `iconPath` may be null (no icon).
-void paintItem(const DRAWITEMSTRUCT& item, const char* caption, const char16_t* iconPath, int dpi) {
+// Draws the item's look, icon and caption; `icon` may be null (no icon).
+void paintItem(const DRAWITEMSTRUCT& item, const char* caption, const ItemIcon* icon, int dpi) {
     HDC dc = item.hDC;
     if (item.itemState & ODS_SELECTED) {
         SetTextColor(dc,
@@ -52,16 +52,12 @@ void paintItem(const DRAWITEMSTRUCT& item, const char* caption, const char16_t* 
 
     RECT fill = item.rcItem;
     const LayoutRect itemRect = toLayout(item.rcItem);
-    if (iconPath) {
-        const ItemIcon icon(iconPath, smallIconSize(dpi));
-        if (icon.usable()) {
-            const LayoutRect cell =
-                computeItemLayout(itemRect, icon.size(), {0, 0}, 0, dpi).iconCell;
-            fillWithBackground(dc, 0, 0, fill);
-            fill.left = cell.right;
-            DrawIconEx(dc, cell.left, cell.top, icon.handle(), icon.size().width,
-                       icon.size().height, 0, nullptr, DI_NORMAL);
-        }
+    if (icon && icon->usable()) {
+        const LayoutRect cell = computeItemLayout(itemRect, icon->size(), {0, 0}, 0, dpi).iconCell;
+        fillWithBackground(dc, 0, 0, fill);
+        fill.left = cell.right;
+        DrawIconEx(dc, cell.left, cell.top, icon->handle(), icon->size().width, icon->size().height,
+                   0, nullptr, DI_NORMAL);
     }
 
     const int length = lstrlenA(caption);
@@ -161,11 +157,14 @@ void HandlerState::drawItem(const DRAWITEMSTRUCT& item, IUnknown* site) {
     if (iconPaths_.empty()) fillIconPaths();
     if (!(item.itemAction & (ODA_DRAWENTIRE | ODA_SELECT))) return;
 
-    const char16_t* iconPath = static_cast<UINT>(iconPaths_.count()) > offset
-                                   ? iconPaths_[static_cast<int>(offset)].data()
-                                   : nullptr;
+    const int dpi = menuDpi(site);
+    const ItemIcon* icon = nullptr;
+    if (static_cast<UINT>(iconPaths_.count()) > offset) {
+        icon_.load(iconPaths_[static_cast<int>(offset)], smallIconSize(dpi));
+        icon = &icon_;
+    }
     // The menu draws its other items on the same device context: leave it as found.
     const int saved = SaveDC(item.hDC);
-    paintItem(item, caption, iconPath, menuDpi(site));
+    paintItem(item, caption, icon, dpi);
     if (saved) RestoreDC(item.hDC, saved);
 }

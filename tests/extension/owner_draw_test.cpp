@@ -343,10 +343,24 @@ TEST_F(OwnerDraw, WithoutTheIconFileTheIconColumnStaysEmpty) {
     EXPECT_GT(count(sysColor(COLOR_HIGHLIGHTTEXT), textLeft, 40, 150, 60), 20);
 }
 
-// Every draw fetches the icon, its bitmaps and their copies anew; none may stay behind.
-// The process's GDI table is filled up to a small headroom first: a leak of even one
-// handle per draw exhausts it long before the loop ends (Wine's GetGuiResources
-// reports nothing, so the count below only bites on Windows).
+// An open menu redraws its items at every move of the mouse: the icon file is read at the
+// first draw only, and that icon serves the handler's later draws, whatever became of the
+// file.
+TEST_F(OwnerDrawWithIcon, TheIconReadAtTheFirstDrawServesEveryLaterDraw) {
+    ASSERT_EQ(S_OK, draw(kFirstId, ODA_DRAWENTIRE, 0));
+    ASSERT_TRUE(DeleteFileW(iconBesideProgram().c_str())) << "error " << GetLastError();
+    for (UINT id : {kFirstId + 1, kFirstId}) {
+        for (int i = 0; i < kWidth * kHeight; ++i) bits_[i] = 0x00C0C0C0;
+        EXPECT_EQ(S_OK, draw(id, ODA_SELECT, ODS_SELECTED));
+        EXPECT_EQ(kBoard, pixel(6 + 2, 42 + 2)) << "item " << id;
+    }
+}
+
+// Each handler keeps the icon it drew until it goes; a shell makes and drops handlers by
+// the thousand, and none may leave a handle behind. The process's GDI table is filled up
+// to a small headroom first: a leak of even one handle per handler exhausts it long
+// before the loop ends (Wine's GetGuiResources reports nothing, so the count below only
+// bites on Windows).
 TEST_F(OwnerDrawWithIcon, ThousandsOfDrawsLeaveNoHandleBehind) {
     constexpr int kHeadroom = 400;
     constexpr int kDraws = 2000;
@@ -364,8 +378,16 @@ TEST_F(OwnerDrawWithIcon, ThousandsOfDrawsLeaveNoHandleBehind) {
         DeleteObject(filler.back());
         filler.pop_back();
     }
-    for (int i = 0; i < kDraws; ++i) {
-        draw(kFirstId + (i & 1), ODA_DRAWENTIRE, (i & 2) ? ODS_SELECTED : 0);
+    for (int i = 0; i < kDraws / 4; ++i) {
+        HandlerState handler{GetModuleHandleW(nullptr)};
+        HMENU menu = CreatePopupMenu();
+        handler.queryContextMenu(menu, 0, kFirstId, kFirstId + 50, 0);
+        drawn_ = &handler;
+        for (int d = 0; d < 4; ++d) {
+            draw(kFirstId + (d & 1), ODA_DRAWENTIRE, (d & 2) ? ODS_SELECTED : 0);
+        }
+        drawn_ = &state_;
+        DestroyMenu(menu);
     }
     const bool iconStillDrawn = pixel(6 + 2, 42 + 2) == kBoard;
     int reclaimed = 0;
