@@ -12,6 +12,16 @@ export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d;winedbg.exe=d"
 export DISPLAY="${TOVAK_DISPLAY:-:97}"
 export TMPDIR="$TOVAK_BUILD/tmp"
 export LOCPATH="$TOVAK_BUILD/locale"
+# Wine ends a process's other threads through pthread_exit when the process exits, and
+# glibc loads its unwinder, libgcc_s.so.1, the first time a thread of the process does
+# that: a library load racing with the exiting thread's exit(), whose check of the loaded
+# libraries then now and then failed ("Inconsistency detected by ld.so: dl-fini.c: 87",
+# status 127, after every test had passed). Loaded at start, it is never loaded at exit;
+# Wine passes the setting on to the processes a Windows program starts.
+case ":${LD_PRELOAD:-}:" in
+*:libgcc_s.so.1:*) ;;
+*) export LD_PRELOAD="libgcc_s.so.1${LD_PRELOAD:+:$LD_PRELOAD}" ;;
+esac
 
 # 32-bit Windows programs need a kernel that runs 32-bit Linux programs (Wine's i386
 # loader). Some virtual machines run none: there the 64-bit loader serves every call,
