@@ -115,8 +115,10 @@ RunningSetup::~RunningSetup() {
     if (process_.hProcess) {
         if (WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT) {
             TerminateProcess(process_.hProcess, 1);
-            WaitForSingleObject(process_.hProcess, 10000);
+            WaitForSingleObject(process_.hProcess, 60000);
         }
+        // A regsvr32 ended half-way would leave half its keys for the next test.
+        waitForChildren();
         endChildren();
         CloseHandle(process_.hThread);
         CloseHandle(process_.hProcess);
@@ -129,7 +131,7 @@ HWND RunningSetup::dialog() {
     if (!started()) return nullptr;
     // The template's WS_VISIBLE shows the dialog before WM_INITDIALOG; the first wait for
     // input comes after it.
-    WaitForInputIdle(process_.hProcess, 15000);
+    WaitForInputIdle(process_.hProcess, 60000);
     waitFor([&] {
         for (HWND window : visibleDialogs(processId())) {
             if (GetDlgItem(window, 1001) && GetDlgItem(window, 1002)) {
@@ -139,7 +141,15 @@ HWND RunningSetup::dialog() {
         }
         return false;
     });
+    if (dialog_) settle();
     return dialog_;
+}
+
+void RunningSetup::settle() {
+    // A message sent from another thread is handled only when the receiving thread asks
+    // for messages: in the dialog's loop, after WM_INITDIALOG and any command before it.
+    DWORD_PTR result = 0;
+    SendMessageTimeoutW(dialog_, WM_NULL, 0, 0, SMTO_NORMAL, 60000, &result);
 }
 
 void RunningSetup::click(int id) { PostMessageW(control(id), BM_CLICK, 0, 0); }
@@ -187,12 +197,21 @@ std::vector<DWORD> RunningSetup::children() const {
     return childProcesses(processId(), startTime_, ended ? &exited : nullptr, "regsvr32.exe");
 }
 
+void RunningSetup::waitForChildren() {
+    for (DWORD child : children()) {
+        HANDLE handle = OpenProcess(SYNCHRONIZE, FALSE, child);
+        if (!handle) continue;  // already gone
+        WaitForSingleObject(handle, 90000);
+        CloseHandle(handle);
+    }
+}
+
 void RunningSetup::endChildren() {
     for (DWORD child : children()) {
         HANDLE handle = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, child);
         if (!handle) continue;
         TerminateProcess(handle, 1);
-        WaitForSingleObject(handle, 10000);
+        WaitForSingleObject(handle, 60000);
         CloseHandle(handle);
     }
 }

@@ -16,9 +16,11 @@ std::wstring windowText(HWND window);
 // The text of a message box: its longest static text.
 std::wstring messageBoxText(HWND box);
 
-// Polls `condition` every 50 ms until it holds or `milliseconds` pass.
+// Polls `condition` every 50 ms until it holds or `milliseconds` pass. The limit only
+// ends a wait for something that never comes; every condition is the end of what the
+// caller checks next, never its first sign.
 template <class Condition>
-bool waitFor(Condition condition, DWORD milliseconds = 15000) {
+bool waitFor(Condition condition, DWORD milliseconds = 60000) {
     const DWORD start = GetTickCount();
     for (;;) {
         if (condition()) return true;
@@ -48,8 +50,13 @@ public:
     bool started() const { return process_.hProcess != nullptr; }
     DWORD processId() const { return process_.dwProcessId; }
 
-    // The main dialog, once shown (null if it does not show in time).
+    // The main dialog, once shown and its thread is in its message loop (null if it does
+    // not show in time).
     HWND dialog();
+
+    // Returns once the dialog's thread has handled everything it was sent or posted
+    // before: a command it is running has returned, or shows its box.
+    void settle();
     HWND control(int id) { return GetDlgItem(dialog(), id); }
 
     // Clicks a button of the main dialog.
@@ -57,7 +64,7 @@ public:
 
     // The next visible dialog window of the process other than the main dialog; null on
     // timeout.
-    HWND waitForNewWindow(DWORD milliseconds = 15000);
+    HWND waitForNewWindow(DWORD milliseconds = 60000);
 
     // Presses the button `id` of a dialog box (message box, About box) and waits until the
     // box is gone.
@@ -68,7 +75,10 @@ public:
 
     // The regsvr32 processes this setup tool started that still run.
     std::vector<DWORD> children() const;
-    // Ends them.
+    // Waits until every regsvr32 this tool started has ended: what a regsvr32 writes is
+    // complete only then. The tool starts each one before it says so in its box.
+    void waitForChildren();
+    // Ends those still running.
     void endChildren();
 
 private:

@@ -55,6 +55,9 @@ std::string readFile(const std::string& path) {
     return text.str();
 }
 
+// A record that another process has finished writing: each line ends with its newline.
+bool wholeLines(const std::string& text) { return !text.empty() && text.back() == '\n'; }
+
 // A fresh, empty folder under %TEMP% for one test; removed with its files afterwards.
 class ScratchFolder {
 public:
@@ -131,7 +134,11 @@ void screenshot(HWND window, const char* name) {
     char directory[MAX_PATH] = {};
     if (!GetEnvironmentVariableA("TOVAK_SCREENSHOT_DIR", directory, MAX_PATH)) return;
     SetForegroundWindow(window);
-    Sleep(500);  // let the window finish painting
+    // Painted before the pixels are read: the paint is sent to the window's own thread
+    // and this call returns once it is done.
+    RedrawWindow(window, nullptr, nullptr,
+                 RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    Sleep(300);  // the X server draws what Wine sent it in its own time; nothing checks it
     RECT rect;
     GetWindowRect(window, &rect);
     const int width = rect.right - rect.left, height = rect.bottom - rect.top;
@@ -169,7 +176,8 @@ void screenshot(HWND window, const char* name) {
 // F1 as the keyboard sends it: the system turns the key press into WM_HELP.
 void pressF1(HWND dialog) {
     SetForegroundWindow(dialog);
-    waitFor([&] { return GetForegroundWindow() == dialog; }, 5000);
+    ASSERT_TRUE(waitFor([&] { return GetForegroundWindow() == dialog; }))
+        << "the dialog never came to the foreground, so F1 would go elsewhere";
     INPUT keys[2] = {};
     keys[0].type = keys[1].type = INPUT_KEYBOARD;
     keys[0].ki.wVk = keys[1].ki.wVk = VK_F1;
@@ -208,7 +216,7 @@ protected:
     static void exitSetup(RunningSetup& setup) {
         setup.click(IDOK);
         DWORD exitCode = 99;
-        EXPECT_TRUE(setup.waitForExit(15000, &exitCode));
+        EXPECT_TRUE(setup.waitForExit(60000, &exitCode));
         EXPECT_EQ(0u, exitCode);
     }
 };
@@ -243,8 +251,11 @@ TEST_F(SetupRun, StartsWithFocusOnInstallAndTheAboutEntryLastInTheSystemMenu) {
     HHOOK hook = SetWindowsHookExA(WH_GETMESSAGE, hookProcedure, probe, thread);
     ASSERT_NE(nullptr, hook) << "error " << GetLastError();
     PostMessageW(dialog, RegisterWindowMessageW(L"TovakLite.SystemMenuProbe"), 0, 0);
-    const bool reported =
-        waitFor([&] { return readFile(report).find("last=") != std::string::npos; });
+    const bool reported = waitFor([&] {
+        const std::string text = readFile(report);
+        const std::size_t last = text.find("last=");
+        return last != std::string::npos && text.find('\n', last) != std::string::npos;
+    });
     UnhookWindowsHookEx(hook);
     FreeLibrary(probe);
     ASSERT_TRUE(reported) << "the probe wrote no report";
@@ -333,8 +344,9 @@ TEST_F(SetupRun, InstallRunsRegsvr32AndUninstallRemovesTheKeys) {
     const std::wstring started = expectInformation(setup);
     EXPECT_EQ(0u, started.find(wideFromUtf8(u8"「 DllRegisterServer in tovak.dll succeeded. 」")))
         << started.size() << " characters";
-    EXPECT_TRUE(waitFor([&] { return keyExists(kClsidKey); }, 30000))
-        << "regsvr32 did not register tovak.dll";
+    // The tool does not wait for regsvr32; the keys are all there once it has ended.
+    setup.waitForChildren();
+    EXPECT_TRUE(keyExists(kClsidKey)) << "regsvr32 did not register tovak.dll";
     const std::string server = std::string(kClsidKey) + "\\InprocServer32";
     EXPECT_TRUE(keyExists(server.c_str()));
 
@@ -343,8 +355,8 @@ TEST_F(SetupRun, InstallRunsRegsvr32AndUninstallRemovesTheKeys) {
               expectQuestion(setup, IDYES));
     EXPECT_EQ(0u, expectInformation(setup).find(
                       wideFromUtf8(u8"「 DllUnregisterServer in tovak.dll succeeded. 」")));
-    EXPECT_TRUE(waitFor([&] { return !keyExists(kClsidKey); }, 30000))
-        << "regsvr32 /u did not remove the keys";
+    setup.waitForChildren();
+    EXPECT_FALSE(keyExists(kClsidKey)) << "regsvr32 /u did not remove the keys";
 
     exitSetup(setup);
 }
@@ -382,15 +394,9 @@ TEST_F(SetupRun, StartsTheSystemRegsvr32NotOnePlantedBesideItOrInTheCurrentDirec
         setup.click(command.button);
         expectQuestion(setup, IDYES);
         expectInformation(setup);
-        ASSERT_TRUE(waitFor(
-            [&] {
-                const std::string text = readFile(record);
-                return !text.empty() && text.back() == '\n';
-            },
-            30000))
-            << "no regsvr32 called tovak.dll";
-        setup.endChildren();
+        setup.waitForChildren();
         std::string line = readFile(record);
+        ASSERT_FALSE(line.empty()) << "no regsvr32 called tovak.dll";
         EXPECT_EQ(std::string::npos, line.find("planted")) << line;
         ASSERT_EQ(line.size() - 1, line.find('\n')) << "one start only: " << line;
         line.pop_back();
@@ -408,6 +414,7 @@ TEST_F(SetupRun, AnsweringNoStartsNothing) {
     ASSERT_NE(nullptr, setup.dialog());
     setup.click(kUninstall);
     expectQuestion(setup, IDNO);
+    setup.settle();
     EXPECT_EQ(nullptr, setup.waitForNewWindow(1500)) << "nothing follows No";
     for (DWORD child : setup.children()) {
         ADD_FAILURE() << "a child process was started: " << processName(child);
@@ -426,7 +433,7 @@ TEST_F(SetupRun, F1OpensHelpHtmlBesideTheProgram) {
     HWND dialog = setup.dialog();
     ASSERT_NE(nullptr, dialog);
     pressF1(dialog);
-    EXPECT_TRUE(waitFor([&] { return !readFile(record).empty(); }))
+    EXPECT_TRUE(waitFor([&] { return wholeLines(readFile(record)); }))
         << "no program was asked to open help.html";
     const std::string opened = readFile(record);
     EXPECT_NE(std::string::npos, opened.find(distDirectory() + "\\help.html")) << opened;
@@ -448,7 +455,7 @@ TEST_F(SetupRun, F1FindsHelpHtmlInTheCurrentDirectory) {
     HWND dialog = setup.dialog();
     ASSERT_NE(nullptr, dialog);
     pressF1(dialog);
-    EXPECT_TRUE(waitFor([&] { return !readFile(record).empty(); }))
+    EXPECT_TRUE(waitFor([&] { return wholeLines(readFile(record)); }))
         << "help.html of the current directory was not opened";
     EXPECT_NE(std::string::npos, readFile(record).find(distDirectory() + "\\help.html"));
     exitSetup(setup);
@@ -477,6 +484,7 @@ TEST_F(SetupRun, F1WithoutHelpHtmlShowsNothing) {
     expectQuestion(setup, IDYES);
     EXPECT_EQ(0u, expectInformation(setup).find(
                       wideFromUtf8(u8"「 DllRegisterServer in tovak.dll succeeded. 」")));
+    setup.waitForChildren();
     exitSetup(setup);
     SetEnvironmentVariableA("TOVAK_HELP_RECORD", nullptr);
 }
@@ -492,7 +500,7 @@ TEST_F(SetupRun, ExitEscAndTheCloseBoxEndTheProgram) {
         ASSERT_NE(nullptr, setup.dialog());
         PostMessageW(setup.control(kInstall), WM_KEYDOWN, VK_ESCAPE, 0x00010001);
         DWORD exitCode = 99;
-        EXPECT_TRUE(setup.waitForExit(15000, &exitCode)) << "Esc";
+        EXPECT_TRUE(setup.waitForExit(60000, &exitCode)) << "Esc";
         EXPECT_EQ(0u, exitCode);
     }
     {
@@ -500,7 +508,7 @@ TEST_F(SetupRun, ExitEscAndTheCloseBoxEndTheProgram) {
         ASSERT_NE(nullptr, setup.dialog());
         PostMessageW(setup.dialog(), WM_SYSCOMMAND, SC_CLOSE, 0);
         DWORD exitCode = 99;
-        EXPECT_TRUE(setup.waitForExit(15000, &exitCode)) << "close box";
+        EXPECT_TRUE(setup.waitForExit(60000, &exitCode)) << "close box";
         EXPECT_EQ(0u, exitCode);
     }
 }
