@@ -7,18 +7,32 @@ set -u
 . "$(dirname "$0")/wine-env.sh"
 xvfb_pid="$TOVAK_BUILD/xvfb.pid"
 keeper_pid="$TOVAK_BUILD/keeper.pid"
+keeper_out="$TOVAK_BUILD/keeper.out"
+display_ready="$TOVAK_BUILD/xvfb.ready"
 mkdir -p "$TMPDIR"
 
 fail() { echo "wine session: $*" >&2; return 1; }
 
+# Waits up to $2 seconds for file $1 to hold a whole line: another process writes it
+# when it is ready, so the wait ends at readiness, not at a first sign of life.
+wait_for_line() {
+    local _
+    for _ in $(seq $(($2 * 10))); do
+        grep -q . "$1" 2>/dev/null && [ -z "$(tail -c1 "$1")" ] && return 0
+        sleep 0.1
+    done
+    return 1
+}
+
 start_display() {
     local n=${DISPLAY#:}
     if ! { [ -f "$xvfb_pid" ] && kill -0 "$(cat "$xvfb_pid")" 2>/dev/null; }; then
-        rm -f "/tmp/.X$n-lock" "/tmp/.X11-unix/X$n"
-        setsid Xvfb "$DISPLAY" -screen 0 1024x768x24 -nolisten tcp </dev/null >/dev/null 2>&1 &
+        rm -f "/tmp/.X$n-lock" "/tmp/.X11-unix/X$n" "$display_ready"
+        # Xvfb writes the display number to -displayfd once it accepts connections.
+        setsid Xvfb "$DISPLAY" -screen 0 1024x768x24 -nolisten tcp -displayfd 3 \
+            3>"$display_ready" </dev/null >/dev/null 2>&1 &
         echo $! >"$xvfb_pid"
-        for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
-        [ -e "/tmp/.X11-unix/X$n" ] || fail "Xvfb did not start on $DISPLAY"
+        wait_for_line "$display_ready" 120 || fail "Xvfb did not start on $DISPLAY"
     fi
 }
 
@@ -33,6 +47,15 @@ start_server() {
         fail "wineserver -p failed (status $?): another server holds the prefix"
 }
 
+# How x86 runs, as every summary says it.
+x86_mode() {
+    case $TOVAK_WINE32 in
+    native) echo "native" ;;
+    emulated) echo "emulated (qemu-user-static through binfmt_misc)" ;;
+    *) echo "not run: this machine runs no 32-bit programs$([ "$(id -u)" -eq 0 ] || echo ", and only root can register an emulator")" ;;
+    esac
+}
+
 keeper_alive() { [ -f "$keeper_pid" ] && kill -0 "$(cat "$keeper_pid")" 2>/dev/null; }
 
 start_keeper() {
@@ -41,11 +64,13 @@ start_keeper() {
         x86_64-w64-mingw32-gcc -O2 -o "$exe" "$TOVAK_ROOT/tools/session_keeper.c" ||
             fail "could not build the session keeper" || return 1
     fi
-    setsid wine "$exe" </dev/null >/dev/null 2>&1 &
+    rm -f "$keeper_out"
+    setsid wine "$exe" </dev/null >"$keeper_out" 2>/dev/null &
     echo $! >"$keeper_pid"
-    # The desktop exists once a first program has finished with it.
+    wait_for_line "$keeper_out" 300 || fail "the session keeper did not take the desktop" || return 1
+    # The services are up once a first program has finished with them.
     setsid -w wine cmd /c exit </dev/null >/dev/null 2>&1
-    keeper_alive || fail "the session keeper did not start"
+    keeper_alive || fail "the session keeper did not last its start"
 }
 
 # The prefix at 150 % scaling for the programs named *_dpi144_test (tools/wine-exec.sh
@@ -86,9 +111,7 @@ up() {
             /v Version /d "$version" /f >/dev/null 2>&1 ||
             fail "could not set the Windows version of menu_${version}_test.exe" || return 1
     done
-    local note=""
-    [ "$TOVAK_WINE32" = yes ] || note=" (64-bit only: this machine runs no 32-bit programs)"
-    echo "wine prefix ready: $WINEPREFIX on display $DISPLAY$note (and $TOVAK_DPI144_PREFIX at 144 DPI)"
+    echo "wine prefix ready: $WINEPREFIX on display $DISPLAY (and $TOVAK_DPI144_PREFIX at 144 DPI); x86: $(x86_mode)"
 }
 
 # The keeper still running means the server and the desktop stayed up all along.
@@ -106,7 +129,8 @@ down() {
 
 case "${1:-}" in
 up) up ;;
+x86) x86_mode ;;
 check) check ;;
 down) down ;;
-*) echo "usage: $0 up|check|down" >&2; exit 2 ;;
+*) echo "usage: $0 up|check|down|x86" >&2; exit 2 ;;
 esac
