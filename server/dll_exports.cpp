@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include "common/exception_boundary.h"
+#include "extension/module_icons.h"
 #include "server/class_table.h"
 #include "server/server_module.h"
 
@@ -16,6 +17,7 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved
             // the type information are not released into COM and oleaut32 then; the
             // system takes back the whole process.
             serverModule().Term();
+            releaseModuleIcons();
         }
         return TRUE;
     });

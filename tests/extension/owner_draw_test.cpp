@@ -356,6 +356,65 @@ TEST_F(OwnerDrawWithIcon, TheIconReadAtTheFirstDrawServesEveryLaterDraw) {
     }
 }
 
+// An icon file of one 16-pixel picture in one colour, 32 bits a pixel.
+std::string solidIconFile(COLORREF colour) {
+    const BYTE header[] = {0,    0,  1,  0, 1,  0,                      // ICONDIR: one icon
+                           16,   16, 0,  0, 1,  0, 32, 0,               // 16 x 16, 32 bits
+                           0x68, 4,  0,  0, 22, 0, 0,  0,               // 1128 bytes at 22
+                           40,   0,  0,  0, 16, 0, 0,  0, 32, 0, 0, 0,  // BITMAPINFOHEADER
+                           1,    0,  32, 0};
+    std::string file(reinterpret_cast<const char*>(header), sizeof header);
+    file.resize(22 + 40);
+    const char pixel[4] = {static_cast<char>(GetBValue(colour)),
+                           static_cast<char>(GetGValue(colour)),
+                           static_cast<char>(GetRValue(colour)), static_cast<char>(0xFF)};
+    for (int i = 0; i < 16 * 16; ++i) file.append(pixel, 4);
+    file.append(16 * 4, '\0');  // the mask: every pixel shows
+    return file;
+}
+
+// Explorer keeps a loaded DLL and makes a new handler for every right-click: a new handler
+// draws the icon the module read before while the file keeps its size and last-write
+// time (bytes that are no icon at all, under the old size and time, are never read), and
+// reads the file again once it has changed.
+TEST_F(OwnerDrawWithIcon, ANewHandlerReadsTheIconFileAgainOnlyWhenItHasChanged) {
+    const COLORREF kRed = RGB(0xFF, 0x00, 0x00);
+    ASSERT_EQ(S_OK, draw(kFirstId, ODA_DRAWENTIRE, 0));
+    ASSERT_EQ(kBoard, pixel(6 + 2, 42 + 2));
+    const struct {
+        const char* change;
+        bool keepSizeAndTime;
+        COLORREF drawn;
+    } cases[] = {{"unreadable bytes under the same size and time", true, kBoard},
+                 {"another picture", false, kRed}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.change);
+        const std::wstring path = iconBesideProgram();
+        HANDLE file = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                  OPEN_EXISTING, 0, nullptr);
+        ASSERT_NE(INVALID_HANDLE_VALUE, file) << "error " << GetLastError();
+        FILETIME written{};
+        GetFileTime(file, nullptr, nullptr, &written);
+        std::string bytes(GetFileSize(file, nullptr), '\0');
+        if (!c.keepSizeAndTime) bytes = solidIconFile(kRed);
+        DWORD done = 0;
+        WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &done, nullptr);
+        SetEndOfFile(file);
+        if (c.keepSizeAndTime) SetFileTime(file, nullptr, nullptr, &written);
+        CloseHandle(file);
+
+        HandlerState handler{GetModuleHandleW(nullptr)};
+        HMENU menu = CreatePopupMenu();
+        handler.queryContextMenu(menu, 0, kFirstId, kFirstId + 50, 0);
+        drawn_ = &handler;
+        for (int i = 0; i < kWidth * kHeight; ++i) bits_[i] = 0x00C0C0C0;
+        EXPECT_EQ(S_OK, draw(kFirstId, ODA_DRAWENTIRE, 0));
+        drawn_ = &state_;
+        DestroyMenu(menu);
+        EXPECT_EQ(c.drawn, pixel(6 + 2, 42 + 2));
+    }
+}
+
 // Each handler keeps the icon it drew until it goes; a shell makes and drops handlers by
 // the thousand, and none may leave a handle behind. The process's GDI table is filled up
 // to a small headroom first: a leak of even one handle per handler exhausts it long

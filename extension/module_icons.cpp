@@ -1,0 +1,102 @@
+#include "extension/module_icons.h"
+
+#include <string>
+#include <vector>
+
+namespace {
+
+// What a file looked like when its icon was read.
+struct FileStamp {
+    ULONGLONG size = 0;
+    FILETIME written{};
+
+    bool operator==(const FileStamp& other) const {
+        return size == other.size && CompareFileTime(&written, &other.written) == 0;
+    }
+};
+
+bool stampOf(const wchar_t* path, FileStamp* stamp) {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExW(path, GetFileExInfoStandard, &data)) return false;
+    stamp->size = (ULONGLONG{data.nFileSizeHigh} << 32) | data.nFileSizeLow;
+    stamp->written = data.ftLastWriteTime;
+    return true;
+}
+
+struct KeptIcon {
+    std::u16string path;
+    int size;
+    FileStamp stamp;
+    std::shared_ptr<const IconImage> icon;  // null when the file held no usable icon
+};
+
+// Made on first use and never destroyed by the runtime: at process exit the system takes
+// the icons back with the process, and nothing is done under the loader lock then.
+SRWLOCK keptLock = SRWLOCK_INIT;
+std::vector<KeptIcon>* kept = nullptr;
+
+class ExclusiveLock {
+public:
+    ExclusiveLock() { AcquireSRWLockExclusive(&keptLock); }
+    ~ExclusiveLock() { ReleaseSRWLockExclusive(&keptLock); }
+    ExclusiveLock(const ExclusiveLock&) = delete;
+    ExclusiveLock& operator=(const ExclusiveLock&) = delete;
+};
+
+}  // namespace
+
+IconImage::~IconImage() {
+    if (icon_) DestroyIcon(icon_);
+}
+
+bool IconImage::read(const wchar_t* path, int size) {
+    HICON icon =
+        static_cast<HICON>(LoadImageW(nullptr, path, IMAGE_ICON, size, size, LR_LOADFROMFILE));
+    ICONINFO info{};
+    if (!icon || !GetIconInfo(icon, &info)) {
+        if (icon) DestroyIcon(icon);
+        return false;
+    }
+    // GetIconInfo hands out copies of the bitmaps: only the colour one's size is kept.
+    BITMAP bitmap{};
+    if (info.hbmColor && GetObjectW(info.hbmColor, sizeof(bitmap), &bitmap) == sizeof(bitmap)) {
+        size_ = {bitmap.bmWidth, bitmap.bmHeight};
+        icon_ = icon;
+    } else {
+        DestroyIcon(icon);
+    }
+    if (info.hbmMask) DeleteObject(info.hbmMask);
+    if (info.hbmColor) DeleteObject(info.hbmColor);
+    return icon_ != nullptr;
+}
+
+std::shared_ptr<const IconImage> moduleIcon(std::u16string_view path, int size) {
+    const wchar_t* file = reinterpret_cast<const wchar_t*>(path.data());
+    FileStamp stamp;
+    const bool present = stampOf(file, &stamp);
+    ExclusiveLock lock;
+    if (!kept) kept = new std::vector<KeptIcon>();
+    auto entry = kept->begin();
+    while (entry != kept->end() && !(entry->size == size && entry->path == path)) ++entry;
+    if (!present) {
+        if (entry != kept->end()) kept->erase(entry);
+        return nullptr;
+    }
+    if (entry != kept->end() && entry->stamp == stamp) return entry->icon;
+
+    // Everything that may throw comes before the icon is read, so no handle is lost.
+    auto image = std::make_shared<IconImage>();
+    if (entry == kept->end()) {
+        kept->push_back(KeptIcon{std::u16string(path), size, {}, nullptr});
+        entry = kept->end() - 1;
+    }
+    entry->stamp = stamp;
+    entry->icon = image->read(file, size) ? std::move(image) : nullptr;
+    return entry->icon;
+}
+
+void releaseModuleIcons() {
+    ExclusiveLock lock;
+    delete kept;
+    kept = nullptr;
+}
