@@ -5,6 +5,10 @@
 // null_server.dll, a handler built in this tree that answers for the same interfaces and
 // does nothing. Rounds of the two alternate, so that both see the same machine.
 //
+// Two kinds of right-click, side by side: cold, the DLL loaded for the round and freed
+// after it; warm, the DLL kept loaded across rounds and a new handler made each round,
+// as Explorer does for the minutes it keeps an extension loaded.
+//
 //   right_click_bench [path of tovak.dll] [path of null_server.dll] [rounds]
 #include <windows.h>
 #include <shlobj.h>
@@ -43,12 +47,17 @@ const char* const kStepNames[kSteps] = {
     "LoadLibrary",      "DllGetClassObject", "CreateInstance",       "Initialize",
     "QueryContextMenu", "measure + draw",    "release + FreeLibrary"};
 
+enum Kind { kCold, kWarm, kKinds };
+const char* const kKindNames[kKinds] = {"cold (DLL loaded for the round)",
+                                        "warm (DLL kept loaded, a new handler)"};
+
 struct Server {
     const char* name;
     std::wstring path;
     const CLSID* clsid;
-    std::vector<double> samples;
-    double steps[kSteps] = {};  // the total time of each step over the measured rounds
+    HMODULE kept = nullptr;  // the DLL held across the warm rounds
+    std::vector<double> samples[kKinds];
+    double steps[kKinds][kSteps] = {};  // each step's total time over the measured rounds
 };
 
 // The items' measuring and drawing, as the menu's window asks for them.
@@ -76,15 +85,16 @@ void measureAndDraw(IContextMenu3* handler, HMENU menu, HDC dc) {
 }
 
 // One right-click through `server`, each step's time added to `steps`; the HRESULT of
-// the first step that failed, or QueryContextMenu's.
-HRESULT rightClick(const Server& server, IDataObject* selection, HDC dc, double* steps) {
+// the first step that failed, or QueryContextMenu's. Warm, the server's kept DLL serves
+// and stays loaded.
+HRESULT rightClick(const Server& server, Kind kind, IDataObject* selection, HDC dc, double* steps) {
     double mark = nowMs();
     auto lap = [&](Step step) {
         const double now = nowMs();
         steps[step] += now - mark;
         mark = now;
     };
-    HMODULE dll = LoadLibraryW(server.path.c_str());
+    HMODULE dll = kind == kWarm ? server.kept : LoadLibraryW(server.path.c_str());
     if (!dll) return HRESULT_FROM_WIN32(GetLastError());
     lap(kLoad);
     auto getClassObject = reinterpret_cast<GetClassObjectFunction>(
@@ -114,7 +124,7 @@ HRESULT rightClick(const Server& server, IDataObject* selection, HDC dc, double*
     if (handler) handler->Release();
     if (init) init->Release();
     if (factory) factory->Release();
-    FreeLibrary(dll);
+    if (kind == kCold) FreeLibrary(dll);
     lap(kRelease);
     return hr;
 }
@@ -173,32 +183,55 @@ int main(int argc, char** argv) {
     // Two rounds of each unmeasured: the system DLLs both load are then in memory.
     for (Server* server : {&tovak, &floor}) {
         double ignored[kSteps] = {};
-        for (int i = 0; i < 2; ++i) hr = rightClick(*server, selection, dc, ignored);
+        for (int i = 0; i < 2; ++i) hr = rightClick(*server, kCold, selection, dc, ignored);
         std::printf("%-16s QueryContextMenu -> 0x%08lX\n", server->name,
                     static_cast<unsigned long>(hr));
         if (FAILED(hr)) return 1;
     }
-    for (int i = 0; i < rounds; ++i) {
-        for (Server* server : {&tovak, &floor}) {
-            const double start = nowMs();
-            rightClick(*server, selection, dc, server->steps);
-            server->samples.push_back(nowMs() - start);
+    // Blocks of cold rounds and blocks of warm rounds take turns, each block with the two
+    // servers in turn, so that both kinds see the same machine. Only a warm block keeps
+    // the DLLs loaded.
+    constexpr int kBlock = 20;
+    for (int done = 0; done < rounds; done += kBlock) {
+        const int block = std::min(kBlock, rounds - done);
+        for (int kind = 0; kind < kKinds; ++kind) {
+            if (kind == kWarm) {
+                for (Server* server : {&tovak, &floor}) {
+                    server->kept = LoadLibraryW(server->path.c_str());
+                    if (!server->kept) return 1;
+                }
+            }
+            for (int i = 0; i < block; ++i) {
+                for (Server* server : {&tovak, &floor}) {
+                    const double start = nowMs();
+                    rightClick(*server, Kind(kind), selection, dc, server->steps[kind]);
+                    server->samples[kind].push_back(nowMs() - start);
+                }
+            }
+            if (kind == kWarm) {
+                for (Server* server : {&tovak, &floor}) FreeLibrary(server->kept);
+            }
         }
     }
 
     std::printf("one right-click on one file, %d rounds each (ms: median, 10%%-90%% range)\n",
                 rounds);
-    for (const Server* server : {&tovak, &floor}) {
-        std::printf("  %-16s %8.3f   %8.3f - %8.3f\n", server->name,
-                    percentile(server->samples, 0.5), percentile(server->samples, 0.1),
-                    percentile(server->samples, 0.9));
+    for (int kind = 0; kind < kKinds; ++kind) {
+        std::printf("%s\n", kKindNames[kind]);
+        for (const Server* server : {&tovak, &floor}) {
+            const std::vector<double>& samples = server->samples[kind];
+            std::printf("  %-16s %8.3f   %8.3f - %8.3f\n", server->name, percentile(samples, 0.5),
+                        percentile(samples, 0.1), percentile(samples, 0.9));
+        }
+        std::printf("  ratio tovak.dll / null_server.dll: %.2f\n",
+                    percentile(tovak.samples[kind], 0.5) / percentile(floor.samples[kind], 0.5));
     }
-    std::printf("ratio tovak.dll / null_server.dll: %.2f\n",
-                percentile(tovak.samples, 0.5) / percentile(floor.samples, 0.5));
-    std::printf("mean per step (ms):       %10s %16s\n", "tovak.dll", "null_server.dll");
+    std::printf("mean per step (ms):       %10s %16s %10s %16s\n", "cold tovak", "cold null",
+                "warm tovak", "warm null");
     for (int step = 0; step < kSteps; ++step) {
-        std::printf("  %-22s %10.3f %16.3f\n", kStepNames[step], tovak.steps[step] / rounds,
-                    floor.steps[step] / rounds);
+        std::printf("  %-22s %10.3f %16.3f %10.3f %16.3f\n", kStepNames[step],
+                    tovak.steps[kCold][step] / rounds, floor.steps[kCold][step] / rounds,
+                    tovak.steps[kWarm][step] / rounds, floor.steps[kWarm][step] / rounds);
     }
 
     SelectObject(dc, oldBitmap);
