@@ -1,25 +1,68 @@
 #!/usr/bin/env bash
-# The main job: installs what is missing, builds everything, then plays a right-click on
-# real files under Wine for both architectures, in ANSI code pages 1252 and 932, and
-# prints what lands on the clipboard. Each run registers dist/<arch>/tovak.dll with
-# regsvr32, lets COM load it as Explorer would, and unregisters it at the end.
+# The main job: installs what is missing, builds what it shows (the shipped files and the
+# right-click driver), then plays a right-click on real files under Wine, x64 first and
+# then x86, in ANSI code pages 1252 and 932, and prints what lands on the clipboard. Each
+# run registers dist/<arch>/tovak.dll with regsvr32, lets COM load it as Explorer would,
+# and unregisters it at the end. One line per stage says what it did and how long it took.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-tools/install-deps.sh
-. tools/wine-env.sh
-tools/wine-session.sh up
-trap 'status=$?; "$TOVAK_ROOT/tools/wine-session.sh" down; exit $status' EXIT
-tools/build.sh >"$TOVAK_BUILD/build.log" 2>&1 || { tail -40 "$TOVAK_BUILD/build.log"; exit 1; }
-echo "built: $(ls dist/x86 dist/x64 | tr '\n' ' ')"
-for arch in x86 x64; do
-    if [ "$arch" = x86 ] && [ "$TOVAK_WINE32" = no ]; then
-        echo
-        echo "x86: built (dist/x86), not run: this machine runs no 32-bit programs"
-        continue
+mkdir -p build
+log=build/demo-stage.log
+
+# stage TITLE COMMAND...: runs a quiet stage, its output kept in build/demo-stage.log and
+# shown only when it fails.
+stage() {
+    local title=$1 start=$SECONDS
+    shift
+    printf '[%4d s] %s ...' "$SECONDS" "$title"
+    if "$@" >"$log" 2>&1; then
+        printf ' %d s\n' $((SECONDS - start))
+    else
+        local status=$?
+        printf ' failed (status %d) after %d s:\n' "$status" $((SECONDS - start))
+        tail -40 "$log"
+        exit "$status"
     fi
-    dll=$(winepath -w "$TOVAK_ROOT/dist/$arch/tovak.dll")
+}
+
+# right_click ARCH: the right-click in both code pages, its output as it comes.
+right_click() {
+    local arch=$1 codepage start dll
+    dll=$(winepath -w "$TOVAK_ROOT/dist/$arch/tovak.dll" 2>/dev/null)
     for codepage in 1252 932; do
-        echo
+        start=$SECONDS
+        printf '\n[%4d s] right-click, %s, code page %s:\n' "$SECONDS" "$arch" "$codepage"
         TOVAK_CODEPAGE=$codepage tools/wine-exec.sh "$TOVAK_BUILD/$arch/bin/right_click_demo.exe" "$dll"
+        printf '[%4d s] right-click, %s, code page %s: %d s\n' "$SECONDS" "$arch" "$codepage" \
+            $((SECONDS - start))
     done
-done
+}
+
+root=$PWD
+stage "packages" tools/install-deps.sh
+trap 'status=$?; "$root/tools/wine-session.sh" down; "$root/tools/x86-emulator.sh" down; exit $status' EXIT
+# Before the Wine prefix is made: a prefix gets its 32-bit half only where x86 runs.
+stage "x86 emulator (where the kernel runs no 32-bit programs)" tools/x86-emulator.sh up
+. tools/wine-env.sh
+# The Wine session is made while x64 builds: both take minutes, on separate cores.
+session_log=$TOVAK_BUILD/demo-session.log
+mkdir -p "$TOVAK_BUILD"
+tools/wine-session.sh up >"$session_log" 2>&1 &
+session=$!
+stage "build x64: tovak.dll, TovakSetup.exe, right_click_demo.exe" tools/build.sh x64
+wait_session() {
+    local status=0
+    wait "$session" || status=$?
+    cat "$session_log"
+    return $status
+}
+stage "Wine session: $WINEPREFIX, x86 $(tools/wine-session.sh x86)" wait_session
+right_click x64
+echo
+stage "build x86: tovak.dll, TovakSetup.exe, right_click_demo.exe" tools/build.sh x86
+if [ "$TOVAK_WINE32" = no ]; then
+    printf '[%4d s] x86: built (dist/x86), %s\n' "$SECONDS" "$(tools/wine-session.sh x86)"
+else
+    right_click x86
+fi
+printf '\n[%4d s] done: dist/x64 and dist/x86 hold %s\n' "$SECONDS" "$(ls dist/x64 | tr '\n' ' ')"

@@ -12,9 +12,9 @@ fc-list | grep -qi 'IPAGothic' || { echo "the IPA Gothic font is missing" >&2; e
 tools/wine-session.sh up >/dev/null
 trap 'status=$?; "$TOVAK_ROOT/tools/wine-session.sh" down; exit $status' EXIT
 
-# The x86 tree, or the x64 one where 32-bit programs cannot run.
+# The x86 tree where 32-bit programs run natively, else the x64 one.
 arch=x86 triple=i686
-if [ "$TOVAK_WINE32" != yes ]; then arch=x64 triple=x86_64; fi
+if [ "$TOVAK_WINE32" != native ]; then arch=x64 triple=x86_64; fi
 build="$TOVAK_BUILD/$arch"
 cmake -S . -B "$build" -G "Unix Makefiles" -DCMAKE_BUILD_TYPE=Release \
     -DCMAKE_TOOLCHAIN_FILE="$TOVAK_ROOT/cmake/toolchain-$triple.cmake" >/dev/null

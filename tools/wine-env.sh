@@ -23,14 +23,20 @@ case ":${LD_PRELOAD:-}:" in
 *) export LD_PRELOAD="libgcc_s.so.1${LD_PRELOAD:+:$LD_PRELOAD}" ;;
 esac
 
-# 32-bit Windows programs need a kernel that runs 32-bit Linux programs (Wine's i386
-# loader). Some virtual machines run none: there the 64-bit loader serves every call,
-# and TOVAK_WINE32=no tells the build that the x86 programs cannot be run here.
+# How 32-bit Windows programs run here (TOVAK_WINE32): "native", where the kernel runs
+# Wine's i386 loader; "emulated", through an i386 handler of qemu-user-static registered
+# with binfmt_misc (tools/x86-emulator.sh registers one for a run where needed); "no"
+# where neither works: there the 64-bit loader serves every call and the x86 programs
+# are built but not run.
 if [ -z "${TOVAK_WINE32:-}" ]; then
-    if [ ! -e /usr/lib/wine/wine ] || /usr/lib/wine/wine --version >/dev/null 2>&1; then
-        TOVAK_WINE32=yes
-    else
-        TOVAK_WINE32=no
+    TOVAK_WINE32=no
+    if grep -qs '^enabled' /proc/sys/fs/binfmt_misc/status &&
+        grep -ls '^interpreter .*qemu-i386' /proc/sys/fs/binfmt_misc/* 2>/dev/null |
+        xargs -r grep -l '^enabled' >/dev/null 2>&1 &&
+        /usr/lib/wine/wine --version >/dev/null 2>&1; then
+        TOVAK_WINE32=emulated
+    elif [ ! -e /usr/lib/wine/wine ] || /usr/lib/wine/wine --version >/dev/null 2>&1; then
+        TOVAK_WINE32=native
     fi
 fi
 export TOVAK_WINE32
