@@ -1,9 +1,12 @@
-# tovak_add_wine_test(<name> SOURCES ... [LIBS ...] [SHARED_STATE] [CODEPAGE 932] [EXE_NAME n])
+# tovak_add_wine_test(<name> SOURCES ... [LIBS ...] [SHARED_STATE] [CODEPAGE 932] [EXE_NAME n]
+#                     [TIMEOUT seconds])
 # Builds a GoogleTest program and registers it with CTest, run under Wine. SHARED_STATE
 # marks programs that touch what all Wine processes share (the registry, the clipboard,
 # windows on the display): CTest runs no two of those at once, in either architecture.
 # CODEPAGE 932 runs the program with the Japanese ANSI code page, and its tests fail if
-# Wine does not give it that code page.
+# Wine does not give it that code page. TIMEOUT, for a program whose tests start a
+# program of the other architecture (which may run emulated), replaces the 120 seconds
+# of each test.
 # TOVAK_WINE_MODE says how this architecture's programs run (tools/wine-env.sh tells):
 #   native    each test of a program is a CTest test of its own, in a process of its own;
 #   emulated  under user-mode emulation a process takes about a minute to start, so each
@@ -18,7 +21,10 @@ target_link_libraries(tovak_test_main PUBLIC GTest::gtest tovak_core)
 target_include_directories(tovak_test_main PUBLIC ${CMAKE_SOURCE_DIR})
 
 function(tovak_add_wine_test name)
-    cmake_parse_arguments(T "SHARED_STATE" "CODEPAGE;EXE_NAME" "SOURCES;LIBS;DEFINES" ${ARGN})
+    cmake_parse_arguments(T "SHARED_STATE" "CODEPAGE;EXE_NAME;TIMEOUT" "SOURCES;LIBS;DEFINES" ${ARGN})
+    if(NOT T_TIMEOUT)
+        set(T_TIMEOUT 120)
+    endif()
     add_executable(${name} ${T_SOURCES})
     target_compile_options(${name} PRIVATE ${TOVAK_WARNINGS})
     target_compile_definitions(${name} PRIVATE ${T_DEFINES})
@@ -48,7 +54,7 @@ function(tovak_add_wine_test name)
             FAIL_REGULAR_EXPRESSION "\\[  SKIPPED \\]")
     else()
         # A test that calls GTEST_SKIP is reported as skipped, never as passed.
-        list(APPEND props TIMEOUT 120 SKIP_REGULAR_EXPRESSION "  SKIPPED ")
+        list(APPEND props TIMEOUT ${T_TIMEOUT} SKIP_REGULAR_EXPRESSION "  SKIPPED ")
         gtest_discover_tests(${name}
             TEST_PREFIX "${prefix}"
             DISCOVERY_TIMEOUT 60

@@ -40,7 +40,10 @@ if [ -z "${TOVAK_WINE32:-}" ]; then
     fi
 fi
 export TOVAK_WINE32
-if [ "$TOVAK_WINE32" = no ] && [ -x /usr/lib/wine/wine64 ]; then
+# Unless x86 runs natively, the 64-bit loader starts every program: Wine's i386 loader,
+# emulated, would take most of a minute to hand each 64-bit program on to it. For a
+# 32-bit program the 64-bit loader starts the i386 one itself.
+if [ "$TOVAK_WINE32" != native ] && [ -x /usr/lib/wine/wine64 ]; then
     export WINELOADER=/usr/lib/wine/wine64
     # Written once and put in place by a rename: test programs start through these
     # while other tests source this file, and a script being rewritten cannot be run.
