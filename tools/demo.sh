@@ -4,8 +4,13 @@
 # then x86, in ANSI code pages 1252 and 932, and prints what lands on the clipboard. Each
 # run registers dist/<arch>/tovak.dll with regsvr32, lets COM load it as Explorer would,
 # and unregisters it at the end. One line per stage says what it did and how long it took.
+#
+# The main job has Wine prefixes of its own, so that the x64 right-click need not wait for
+# a prefix's 32-bit half: build/wine-demo for x64, and build/wine-demo-x86, made with its
+# 32-bit half (emulated where the kernel runs no 32-bit programs), for x86.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+root=$PWD
 mkdir -p build
 log=build/demo-stage.log
 
@@ -28,7 +33,7 @@ stage() {
 # right_click ARCH: the right-click in both code pages, its output as it comes.
 right_click() {
     local arch=$1 codepage start dll
-    dll=$(winepath -w "$TOVAK_ROOT/dist/$arch/tovak.dll" 2>/dev/null)
+    dll=$(winepath -w "$root/dist/$arch/tovak.dll" 2>/dev/null)
     for codepage in 1252 932; do
         start=$SECONDS
         printf '\n[%4d s] right-click, %s, code page %s:\n' "$SECONDS" "$arch" "$codepage"
@@ -38,31 +43,46 @@ right_click() {
     done
 }
 
-root=$PWD
-stage "packages" tools/install-deps.sh
-trap 'status=$?; "$root/tools/wine-session.sh" down; "$root/tools/x86-emulator.sh" down; exit $status' EXIT
-# Before the Wine prefix is made: a prefix gets its 32-bit half only where x86 runs.
-stage "x86 emulator (where the kernel runs no 32-bit programs)" tools/x86-emulator.sh up
-. tools/wine-env.sh
-# The Wine session is made while x64 builds: both take minutes, on separate cores.
-session_log=$TOVAK_BUILD/demo-session.log
-mkdir -p "$TOVAK_BUILD"
-tools/wine-session.sh up >"$session_log" 2>&1 &
-session=$!
-stage "build x64: tovak.dll, TovakSetup.exe, right_click_demo.exe" tools/build.sh x64
-wait_session() {
+# use_prefix NAME: the environment of tools/wine-env.sh for the prefix build/NAME, with
+# the way x86 runs told anew.
+use_prefix() {
+    unset TOVAK_WINE32 WINELOADER
+    export TOVAK_WINEPREFIX="$root/build/$1" TOVAK_DPI144=no
+    . tools/wine-env.sh
+}
+
+# The Wine session is made while its architecture builds: both take a while.
+session_up() {
+    session_log=$TOVAK_BUILD/demo-session.log
+    tools/wine-session.sh up >"$session_log" 2>&1 &
+    session=$!
+}
+session_wait() {
     local status=0
     wait "$session" || status=$?
     cat "$session_log"
     return $status
 }
-stage "Wine session: $WINEPREFIX, x86 $(tools/wine-session.sh x86)" wait_session
+
+stage "packages" tools/install-deps.sh
+trap 'status=$?; "$root/tools/wine-session.sh" down; "$root/tools/x86-emulator.sh" down; exit $status' EXIT
+use_prefix wine-demo
+mkdir -p "$TOVAK_BUILD"
+session_up
+stage "build x64: tovak.dll, TovakSetup.exe, right_click_demo.exe" tools/build.sh x64
+stage "Wine session for x64: $WINEPREFIX" session_wait
 right_click x64
+
 echo
+tools/wine-session.sh down
+stage "x86 emulator (only where the kernel runs no 32-bit programs)" tools/x86-emulator.sh up
+use_prefix wine-demo-x86
+if [ "$TOVAK_WINE32" != no ]; then session_up; fi
 stage "build x86: tovak.dll, TovakSetup.exe, right_click_demo.exe" tools/build.sh x86
 if [ "$TOVAK_WINE32" = no ]; then
     printf '[%4d s] x86: built (dist/x86), %s\n' "$SECONDS" "$(tools/wine-session.sh x86)"
 else
+    stage "Wine session for x86 ($(tools/wine-session.sh x86)): $WINEPREFIX" session_wait
     right_click x86
 fi
-printf '\n[%4d s] done: dist/x64 and dist/x86 hold %s\n' "$SECONDS" "$(ls dist/x64 | tr '\n' ' ')"
+printf '\n[%4d s] done: dist/x64 and dist/x86 each hold %s\n' "$SECONDS" "$(ls dist/x64 | tr '\n' ' ')"

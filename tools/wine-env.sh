@@ -28,12 +28,17 @@ esac
 # with binfmt_misc (tools/x86-emulator.sh registers one for a run where needed); "no"
 # where neither works: there the 64-bit loader serves every call and the x86 programs
 # are built but not run.
+tovak_i386_handler() {
+    local entry
+    grep -qsx enabled /proc/sys/fs/binfmt_misc/status || return 1
+    for entry in /proc/sys/fs/binfmt_misc/*; do
+        grep -qsx enabled "$entry" && grep -qs '^interpreter .*qemu-i386' "$entry" && return 0
+    done
+    return 1
+}
 if [ -z "${TOVAK_WINE32:-}" ]; then
     TOVAK_WINE32=no
-    if grep -qs '^enabled' /proc/sys/fs/binfmt_misc/status &&
-        grep -ls '^interpreter .*qemu-i386' /proc/sys/fs/binfmt_misc/* 2>/dev/null |
-        xargs -r grep -l '^enabled' >/dev/null 2>&1 &&
-        /usr/lib/wine/wine --version >/dev/null 2>&1; then
+    if tovak_i386_handler && /usr/lib/wine/wine --version >/dev/null 2>&1; then
         TOVAK_WINE32=emulated
     elif [ ! -e /usr/lib/wine/wine ] || /usr/lib/wine/wine --version >/dev/null 2>&1; then
         TOVAK_WINE32=native

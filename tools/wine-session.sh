@@ -102,7 +102,8 @@ up() {
     if ! keeper_alive; then
         start_server || return 1
         start_keeper || return 1
-        start_dpi144 || return 1
+        # TOVAK_DPI144=no leaves the second prefix out (the main job needs none).
+        [ "${TOVAK_DPI144:-yes}" = no ] || start_dpi144 || return 1
     fi
     # The programs that test the menu on older Windows versions run as those versions.
     local version
@@ -111,7 +112,9 @@ up() {
             /v Version /d "$version" /f >/dev/null 2>&1 ||
             fail "could not set the Windows version of menu_${version}_test.exe" || return 1
     done
-    echo "wine prefix ready: $WINEPREFIX on display $DISPLAY (and $TOVAK_DPI144_PREFIX at 144 DPI); x86: $(x86_mode)"
+    local second=" (and $TOVAK_DPI144_PREFIX at 144 DPI)"
+    [ "${TOVAK_DPI144:-yes}" = yes ] || second=""
+    echo "wine prefix ready: $WINEPREFIX on display $DISPLAY$second; x86: $(x86_mode)"
 }
 
 # The keeper still running means the server and the desktop stayed up all along.
@@ -121,7 +124,7 @@ check() {
 
 down() {
     wineserver -k >/dev/null 2>&1
-    WINEPREFIX="$TOVAK_DPI144_PREFIX" wineserver -k >/dev/null 2>&1
+    [ ! -d "$TOVAK_DPI144_PREFIX" ] || WINEPREFIX="$TOVAK_DPI144_PREFIX" wineserver -k >/dev/null 2>&1
     rm -f "$keeper_pid"
     if [ -f "$xvfb_pid" ]; then kill "$(cat "$xvfb_pid")" 2>/dev/null; rm -f "$xvfb_pid"; fi
     return 0
