@@ -45,16 +45,29 @@ void setClipboardBlock(UINT format, HGLOBAL block) {
     if (block && !SetClipboardData(format, block)) GlobalFree(block);
 }
 
+// The command that an invocation names: the low word of lpVerb, or of lpVerbW when the
+// caller passes Unicode in a CMINVOKECOMMANDINFOEX. False for a verb given as a string
+// (a pointer, whose high word is not zero) and for an offset the handler has no command at.
+bool commandOffsetOf(const CMINVOKECOMMANDINFO& info, CommandOffset& offset) {
+    auto verb = reinterpret_cast<ULONG_PTR>(info.lpVerb);
+    if ((info.fMask & CMIC_MASK_UNICODE) && info.cbSize >= sizeof(CMINVOKECOMMANDINFOEX)) {
+        const auto& wide = reinterpret_cast<const CMINVOKECOMMANDINFOEX&>(info);
+        verb = reinterpret_cast<ULONG_PTR>(wide.lpVerbW);
+    }
+    if ((verb >> 16) != 0 || verb >= CommandCount) return false;
+    offset = static_cast<CommandOffset>(verb);
+    return true;
+}
+
 }  // namespace
 
 HRESULT HandlerState::invokeCommand(const CMINVOKECOMMANDINFO* info) {
-    if (!info) return S_OK;
-    const auto verb = reinterpret_cast<ULONG_PTR>(info->lpVerb);
-    if ((verb >> 16) != 0) return S_OK;  // a verb given by name: none of ours
-    const auto command = static_cast<UINT>(verb & 0xFFFF);
-    if (command >= CommandCount) return S_OK;
+    if (!info) return E_INVALIDARG;
+    CommandOffset offset = CopyNames;
+    // A verb the handler does not have is refused, so that it reaches the other handlers
+    // of the menu that may have it.
+    if (!commandOffsetOf(*info, offset)) return E_FAIL;
 
-    const auto offset = static_cast<CommandOffset>(command);
     const std::size_t length = clipboardTextLength(selection_, offset);
     HGLOBAL unicode = makeUnicodeBlock(selection_, offset, length);
     if (!unicode) return S_OK;  // nothing to offer; the clipboard stays as it was

@@ -76,10 +76,22 @@ HRESULT HandlerState::queryContextMenu(HMENU menu, UINT indexMenu, UINT idCmdFir
 }
 
 HRESULT HandlerState::getCommandString(UINT_PTR idCmd, UINT flags, char* name, UINT cchMax) {
-    if (idCmd >= CommandCount || static_cast<int>(idCmd) >= helpTexts_.count() || !name ||
-        cchMax == 0) {
-        return S_OK;
+    const bool known = idCmd < CommandCount;
+    switch (flags) {
+        case GCS_VERBA:
+        case GCS_VERBW:
+            return E_NOTIMPL;  // the commands have no verb names
+        case GCS_VALIDATEA:
+        case GCS_VALIDATEW:
+            return known ? S_OK : S_FALSE;
+        case GCS_HELPTEXTA:
+        case GCS_HELPTEXTW:
+            break;
+        default:
+            return S_OK;  // nothing is written for a request the handler does not know
     }
+    if (!known) return E_INVALIDARG;
+    if (static_cast<int>(idCmd) >= helpTexts_.count() || !name || cchMax == 0) return S_OK;
     const std::u16string_view help = helpTexts_[static_cast<int>(idCmd)];
     if (flags == GCS_HELPTEXTA) {
         copyAnsi(toAnsi(help), name, cchMax);

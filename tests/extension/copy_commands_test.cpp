@@ -77,17 +77,45 @@ TEST_F(CopyCommands, CharactersOutsideTheCodePageKeepTheirUnicodeForm) {
     EXPECT_EQ(L"C:\\x\\\u8868\u2603.txt", clipboard_probe::readUnicodeText());
 }
 
-TEST_F(CopyCommands, VerbStringsAndUnknownOffsetsLeaveTheClipboardAlone) {
+// A verb the handler does not have is refused with E_FAIL and changes nothing, so that it
+// reaches the other handlers of the menu. With CMIC_MASK_UNICODE in a structure as large
+// as CMINVOKECOMMANDINFOEX, lpVerbW names the verb and lpVerb is not read.
+TEST_F(CopyCommands, OnlyTheTwoCommandOffsetsAreCarriedOut) {
     select({u"C:\\dir\\a.txt"});
-    ASSERT_TRUE(clipboard_probe::seed("before"));
-    for (ULONG_PTR verb : {reinterpret_cast<ULONG_PTR>("open"), reinterpret_cast<ULONG_PTR>("copy"),
-                           ULONG_PTR{2}, ULONG_PTR{0xFFFF}}) {
-        const HRESULT hr = invoke(state_, verb);
-        EXPECT_EQ(S_OK, hr) << std::hex << hr;
-        EXPECT_EQ(bytesOf("before\0"), clipboard_probe::read(CF_TEXT));
+    const DWORD ex = sizeof(CMINVOKECOMMANDINFOEX), plain = sizeof(CMINVOKECOMMANDINFO);
+    const struct {
+        DWORD size, mask;
+        LPCSTR verb;
+        LPCWSTR verbW;
+        HRESULT result;
+        std::vector<unsigned char> clipboard;
+    } cases[] = {
+        {plain, 0, "open", nullptr, E_FAIL, bytesOf("before\0")},
+        {plain, 0, "copy", nullptr, E_FAIL, bytesOf("before\0")},
+        {plain, 0, MAKEINTRESOURCEA(2), nullptr, E_FAIL, bytesOf("before\0")},
+        {plain, 0, MAKEINTRESOURCEA(0xFFFF), nullptr, E_FAIL, bytesOf("before\0")},
+        {ex, CMIC_MASK_UNICODE, nullptr, L"copy", E_FAIL, bytesOf("before\0")},
+        {ex, CMIC_MASK_UNICODE, nullptr, MAKEINTRESOURCEW(2), E_FAIL, bytesOf("before\0")},
+        {ex, CMIC_MASK_UNICODE, "copy", MAKEINTRESOURCEW(CopyPaths), S_OK,
+         bytesOf("C:\\dir\\a.txt\0\0\0")},
+        {ex, 0, MAKEINTRESOURCEA(CopyNames), L"copy", S_OK, bytesOf("a.txt\0\0\0")},
+        {plain, CMIC_MASK_UNICODE, MAKEINTRESOURCEA(CopyNames), L"copy", S_OK,
+         bytesOf("a.txt\0\0\0")},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(::testing::Message() << "case " << &c - cases);
+        ASSERT_TRUE(clipboard_probe::seed("before"));
+        CMINVOKECOMMANDINFOEX info = {};
+        info.cbSize = c.size;
+        info.fMask = c.mask;
+        info.lpVerb = c.verb;
+        info.lpVerbW = c.verbW;  // beyond cbSize in the plain structure, never read there
+        const HRESULT hr = state_.invokeCommand(reinterpret_cast<CMINVOKECOMMANDINFO*>(&info));
+        EXPECT_EQ(c.result, hr) << std::hex << hr;
+        EXPECT_EQ(c.clipboard, clipboard_probe::read(CF_TEXT));
     }
-    EXPECT_EQ(S_OK, state_.invokeCommand(nullptr));
-    EXPECT_EQ(bytesOf("before\0"), clipboard_probe::read(CF_TEXT));
+    const HRESULT hr = state_.invokeCommand(nullptr);
+    EXPECT_EQ(E_INVALIDARG, hr) << std::hex << hr;
 }
 
 TEST_F(CopyCommands, AClipboardHeldByAnotherWindowIsLeftAlone) {
