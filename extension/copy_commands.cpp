@@ -59,6 +59,24 @@ bool commandOffsetOf(const CMINVOKECOMMANDINFO& info, CommandOffset& offset) {
     return true;
 }
 
+// Clipboard managers, remote-desktop clipboard sharing and other copy tools open the
+// clipboard for moments at a time, often right after the click that asks for a copy. A
+// busy clipboard is tried again for about half a second in all; the attempts are
+// counted, so that a loaded machine stretches the wait rather than cutting it short.
+constexpr int kOpenAttempts = 25;
+constexpr DWORD kPauseBetweenAttempts = 20;  // milliseconds
+
+HRESULT openClipboard() {
+    for (int attempt = 1;; ++attempt) {
+        if (OpenClipboard(nullptr)) return S_OK;
+        const DWORD error = GetLastError();
+        if (attempt == kOpenAttempts) {
+            return HRESULT_FROM_WIN32(error != ERROR_SUCCESS ? error : ERROR_ACCESS_DENIED);
+        }
+        Sleep(kPauseBetweenAttempts);
+    }
+}
+
 }  // namespace
 
 HRESULT HandlerState::invokeCommand(const CMINVOKECOMMANDINFO* info) {
@@ -80,10 +98,11 @@ HRESULT HandlerState::invokeCommand(const CMINVOKECOMMANDINFO* info) {
         GlobalFree(unicode);
         return S_OK;
     }
-    if (!OpenClipboard(nullptr)) {
+    const HRESULT opened = openClipboard();
+    if (FAILED(opened)) {
         GlobalFree(ansi);
         GlobalFree(unicode);
-        return S_OK;
+        return opened;  // the clipboard stays as it was
     }
     EmptyClipboard();
     setClipboardBlock(CF_TEXT, ansi);

@@ -2,6 +2,7 @@
 #include <windows.h>
 #include <shlobj.h>
 
+#include <cstring>
 #include <string>
 #include <thread>
 #include <vector>
@@ -118,29 +119,78 @@ TEST_F(CopyCommands, OnlyTheTwoCommandOffsetsAreCarriedOut) {
     EXPECT_EQ(E_INVALIDARG, hr) << std::hex << hr;
 }
 
-TEST_F(CopyCommands, AClipboardHeldByAnotherWindowIsLeftAlone) {
-    select({u"C:\\dir\\a.txt"});
-    ASSERT_TRUE(clipboard_probe::seed("held"));
-    HANDLE opened = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    HANDLE done = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    std::thread holder([&] {
+// Another window that opens the clipboard, puts "held" on it and keeps it open for
+// `holdMs` or until let go; released() tells whether it has closed the clipboard.
+class ClipboardHolder {
+public:
+    explicit ClipboardHolder(DWORD holdMs) : thread_([this, holdMs] { hold(holdMs); }) {
+        WaitForSingleObject(opened_, INFINITE);
+    }
+    ~ClipboardHolder() {
+        SetEvent(letGo_);
+        thread_.join();
+        CloseHandle(opened_);
+        CloseHandle(letGo_);
+        CloseHandle(released_);
+    }
+    bool released() const { return WaitForSingleObject(released_, 0) == WAIT_OBJECT_0; }
+    void letGoAndWait() {
+        SetEvent(letGo_);
+        WaitForSingleObject(released_, INFINITE);
+    }
+
+private:
+    void hold(DWORD holdMs) {
         HWND window = CreateWindowA("STATIC", "holder", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
                                     nullptr, nullptr);
-        const BOOL open = OpenClipboard(window);
-        SetEvent(opened);
-        WaitForSingleObject(done, 10000);
+        const bool open = OpenClipboard(window) && EmptyClipboard();
+        if (open) {
+            HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, 5);
+            std::memcpy(GlobalLock(block), "held", 5);
+            GlobalUnlock(block);
+            if (!SetClipboardData(CF_TEXT, block)) GlobalFree(block);
+        }
+        SetEvent(opened_);
+        // As the owner, it answers the messages that others' OpenClipboard sends it under
+        // Wine, like the window of any program would.
+        const DWORD start = GetTickCount();
+        for (DWORD held = 0; held < holdMs; held = GetTickCount() - start) {
+            if (MsgWaitForMultipleObjects(1, &letGo_, FALSE, holdMs - held, QS_ALLINPUT) ==
+                WAIT_OBJECT_0) {
+                break;
+            }
+            MSG message;
+            while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
+        }
         if (open) CloseClipboard();
+        SetEvent(released_);
         DestroyWindow(window);
-    });
-    WaitForSingleObject(opened, 10000);
-    const HRESULT names = invoke(state_, CopyNames);
-    const HRESULT paths = invoke(state_, CopyPaths);
-    SetEvent(done);
-    holder.join();
-    CloseHandle(opened);
-    CloseHandle(done);
-    EXPECT_EQ(S_OK, names) << std::hex << names;
-    EXPECT_EQ(S_OK, paths) << std::hex << paths;
+    }
+
+    HANDLE opened_ = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    HANDLE letGo_ = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    HANDLE released_ = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    std::thread thread_;
+};
+
+TEST_F(CopyCommands, AClipboardBusyForAMomentIsWaitedFor) {
+    select({u"C:\\dir\\a.txt", u"C:\\dir\\b.txt"});
+    ClipboardHolder holder(150);
+    const HRESULT hr = invoke(state_, CopyPaths);
+    EXPECT_EQ(S_OK, hr) << std::hex << hr;
+    EXPECT_EQ(bytesOf("C:\\dir\\a.txt\r\nC:\\dir\\b.txt\0\0\0"), clipboard_probe::read(CF_TEXT));
+    EXPECT_EQ(L"C:\\dir\\a.txt\r\nC:\\dir\\b.txt", clipboard_probe::readUnicodeText());
+}
+
+// The call gives up while the other window still holds the clipboard, and says so.
+TEST_F(CopyCommands, AClipboardHeldLongerIsReportedAndLeftAlone) {
+    select({u"C:\\dir\\a.txt"});
+    ClipboardHolder holder(5000);
+    const HRESULT hr = invoke(state_, CopyNames);
+    const bool stillHeld = !holder.released();
+    holder.letGoAndWait();
+    EXPECT_TRUE(FAILED(hr)) << std::hex << hr;
+    EXPECT_TRUE(stillHeld) << "the call returned only after the other window let go";
     EXPECT_EQ(bytesOf("held\0"), clipboard_probe::read(CF_TEXT));
 }
 
