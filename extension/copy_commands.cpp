@@ -40,9 +40,18 @@ HGLOBAL makeAnsiBlock(const wchar_t* text, std::size_t length) {
     return block.release();
 }
 
+// The last error as an HRESULT, or `otherwise` when the call that failed set none.
+HRESULT lastError(HRESULT otherwise) {
+    const DWORD error = GetLastError();
+    return error != ERROR_SUCCESS ? HRESULT_FROM_WIN32(error) : otherwise;
+}
+
 // Hands a block to the open clipboard, which owns it from then on; freed if refused.
-void setClipboardBlock(UINT format, HGLOBAL block) {
-    if (block && !SetClipboardData(format, block)) GlobalFree(block);
+HRESULT setClipboardBlock(UINT format, HGLOBAL block) {
+    if (SetClipboardData(format, block)) return S_OK;
+    const HRESULT refused = lastError(E_FAIL);
+    GlobalFree(block);
+    return refused;
 }
 
 // The command that an invocation names: the low word of lpVerb, or of lpVerbW when the
@@ -69,10 +78,7 @@ constexpr DWORD kPauseBetweenAttempts = 20;  // milliseconds
 HRESULT openClipboard() {
     for (int attempt = 1;; ++attempt) {
         if (OpenClipboard(nullptr)) return S_OK;
-        const DWORD error = GetLastError();
-        if (attempt == kOpenAttempts) {
-            return HRESULT_FROM_WIN32(error != ERROR_SUCCESS ? error : ERROR_ACCESS_DENIED);
-        }
+        if (attempt == kOpenAttempts) return lastError(E_ACCESSDENIED);
         Sleep(kPauseBetweenAttempts);
     }
 }
@@ -88,7 +94,7 @@ HRESULT HandlerState::invokeCommand(const CMINVOKECOMMANDINFO* info) {
 
     const std::size_t length = clipboardTextLength(selection_, offset);
     HGLOBAL unicode = makeUnicodeBlock(selection_, offset, length);
-    if (!unicode) return S_OK;  // nothing to offer; the clipboard stays as it was
+    if (!unicode) return E_OUTOFMEMORY;  // the clipboard stays as it was
     HGLOBAL ansi = nullptr;
     {
         GlobalLockScope lock(unicode);
@@ -96,7 +102,7 @@ HRESULT HandlerState::invokeCommand(const CMINVOKECOMMANDINFO* info) {
     }
     if (!ansi) {
         GlobalFree(unicode);
-        return S_OK;
+        return E_OUTOFMEMORY;
     }
     const HRESULT opened = openClipboard();
     if (FAILED(opened)) {
@@ -105,8 +111,8 @@ HRESULT HandlerState::invokeCommand(const CMINVOKECOMMANDINFO* info) {
         return opened;  // the clipboard stays as it was
     }
     EmptyClipboard();
-    setClipboardBlock(CF_TEXT, ansi);
-    setClipboardBlock(CF_UNICODETEXT, unicode);
+    const HRESULT text = setClipboardBlock(CF_TEXT, ansi);
+    const HRESULT unicodeText = setClipboardBlock(CF_UNICODETEXT, unicode);
     CloseClipboard();
-    return S_OK;
+    return FAILED(text) ? text : unicodeText;
 }
