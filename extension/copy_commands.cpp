@@ -40,24 +40,61 @@ HGLOBAL makeAnsiBlock(const wchar_t* text, std::size_t length) {
     return block.release();
 }
 
+// The last error as an HRESULT, or `otherwise` when the call that failed set none.
+HRESULT lastError(HRESULT otherwise) {
+    const DWORD error = GetLastError();
+    return error != ERROR_SUCCESS ? HRESULT_FROM_WIN32(error) : otherwise;
+}
+
 // Hands a block to the open clipboard, which owns it from then on; freed if refused.
-void setClipboardBlock(UINT format, HGLOBAL block) {
-    if (block && !SetClipboardData(format, block)) GlobalFree(block);
+HRESULT setClipboardBlock(UINT format, HGLOBAL block) {
+    if (SetClipboardData(format, block)) return S_OK;
+    const HRESULT refused = lastError(E_FAIL);
+    GlobalFree(block);
+    return refused;
+}
+
+// The command that an invocation names: the low word of lpVerb, or of lpVerbW when the
+// caller passes Unicode in a CMINVOKECOMMANDINFOEX. False for a verb given as a string
+// (a pointer, whose high word is not zero) and for an offset the handler has no command at.
+bool commandOffsetOf(const CMINVOKECOMMANDINFO& info, CommandOffset& offset) {
+    auto verb = reinterpret_cast<ULONG_PTR>(info.lpVerb);
+    if ((info.fMask & CMIC_MASK_UNICODE) && info.cbSize >= sizeof(CMINVOKECOMMANDINFOEX)) {
+        const auto& wide = reinterpret_cast<const CMINVOKECOMMANDINFOEX&>(info);
+        verb = reinterpret_cast<ULONG_PTR>(wide.lpVerbW);
+    }
+    if ((verb >> 16) != 0 || verb >= CommandCount) return false;
+    offset = static_cast<CommandOffset>(verb);
+    return true;
+}
+
+// Clipboard managers, remote-desktop clipboard sharing and other copy tools open the
+// clipboard for moments at a time, often right after the click that asks for a copy. A
+// busy clipboard is tried again for about half a second in all; the attempts are
+// counted, so that a loaded machine stretches the wait rather than cutting it short.
+constexpr int kOpenAttempts = 25;
+constexpr DWORD kPauseBetweenAttempts = 20;  // milliseconds
+
+HRESULT openClipboard() {
+    for (int attempt = 1;; ++attempt) {
+        if (OpenClipboard(nullptr)) return S_OK;
+        if (attempt == kOpenAttempts) return lastError(E_ACCESSDENIED);
+        Sleep(kPauseBetweenAttempts);
+    }
 }
 
 }  // namespace
 
 HRESULT HandlerState::invokeCommand(const CMINVOKECOMMANDINFO* info) {
-    if (!info) return S_OK;
-    const auto verb = reinterpret_cast<ULONG_PTR>(info->lpVerb);
-    if ((verb >> 16) != 0) return S_OK;  // a verb given by name: none of ours
-    const auto command = static_cast<UINT>(verb & 0xFFFF);
-    if (command >= CommandCount) return S_OK;
+    if (!info) return E_INVALIDARG;
+    CommandOffset offset = CopyNames;
+    // A verb the handler does not have is refused, so that it reaches the other handlers
+    // of the menu that may have it.
+    if (!commandOffsetOf(*info, offset)) return E_FAIL;
 
-    const auto offset = static_cast<CommandOffset>(command);
     const std::size_t length = clipboardTextLength(selection_, offset);
     HGLOBAL unicode = makeUnicodeBlock(selection_, offset, length);
-    if (!unicode) return S_OK;  // nothing to offer; the clipboard stays as it was
+    if (!unicode) return E_OUTOFMEMORY;  // the clipboard stays as it was
     HGLOBAL ansi = nullptr;
     {
         GlobalLockScope lock(unicode);
@@ -65,16 +102,17 @@ HRESULT HandlerState::invokeCommand(const CMINVOKECOMMANDINFO* info) {
     }
     if (!ansi) {
         GlobalFree(unicode);
-        return S_OK;
+        return E_OUTOFMEMORY;
     }
-    if (!OpenClipboard(nullptr)) {
+    const HRESULT opened = openClipboard();
+    if (FAILED(opened)) {
         GlobalFree(ansi);
         GlobalFree(unicode);
-        return S_OK;
+        return opened;  // the clipboard stays as it was
     }
     EmptyClipboard();
-    setClipboardBlock(CF_TEXT, ansi);
-    setClipboardBlock(CF_UNICODETEXT, unicode);
+    const HRESULT text = setClipboardBlock(CF_TEXT, ansi);
+    const HRESULT unicodeText = setClipboardBlock(CF_UNICODETEXT, unicode);
     CloseClipboard();
-    return S_OK;
+    return FAILED(text) ? text : unicodeText;
 }

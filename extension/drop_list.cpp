@@ -30,7 +30,7 @@ DropListStatus readWide(const unsigned char* list, std::size_t size, WideStringL
             const unsigned char* unit = list + 2 * (start + k);
             item[k] = static_cast<char16_t>(unit[0] | unit[1] << 8);
         }
-        items.append(item);
+        if (!items.append(item)) return DropListStatus::OutOfMemory;
         ++i;
     }
     return DropListStatus::Complete;
@@ -45,11 +45,12 @@ DropListStatus readAnsi(const unsigned char* list, std::size_t size, const CodeP
         if (!end) return DropListStatus::Truncated;
         i = static_cast<std::size_t>(static_cast<const unsigned char*>(end) - list);
         if (i == start) break;
-        // An item whose text cannot be converted is stored empty.
-        if (!codePage.toWide(reinterpret_cast<const char*>(list + start), i - start, item)) {
-            item.clear();
+        // Text in the code page converts whatever its bytes; the conversion fails only when
+        // memory runs out.
+        if (!codePage.toWide(reinterpret_cast<const char*>(list + start), i - start, item) ||
+            !items.append(item)) {
+            return DropListStatus::OutOfMemory;
         }
-        items.append(item);
         ++i;
     }
     return DropListStatus::Complete;
@@ -70,6 +71,6 @@ DropListStatus parseDropList(const unsigned char* block, std::size_t size, const
         return wide ? readWide(block + offset, size - offset, items, item)
                     : readAnsi(block + offset, size - offset, codePage, items, item);
     } catch (const std::bad_alloc&) {
-        return DropListStatus::Truncated;  // what was read so far is kept
+        return DropListStatus::OutOfMemory;
     }
 }

@@ -8,9 +8,10 @@
 #include "extension/wide_string_list.h"
 
 enum class DropListStatus {
-    Complete,   // every item read; the list may still hold none
-    BadHeader,  // the block is too small for its header, or the offset points outside it
-    Truncated,  // an item runs to the end of the block without its terminator
+    Complete,     // every item read; the list may still hold none
+    BadHeader,    // the block is too small for its header, or the offset points outside it
+    Truncated,    // an item runs to the end of the block without its terminator
+    OutOfMemory,  // an item could not be stored; `items` holds only some of them
 };
 
 // Appends the complete items of `size` bytes of a DROPFILES block to `items`, in the

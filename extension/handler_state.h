@@ -14,19 +14,22 @@
 
 class HandlerState {
 public:
-    // Fills the menu text table. `module`, given by the object that carries this state,
-    // is the module beside whose file the icon file lies; without one no icon is drawn.
+    // Fills the menu text table; throws std::bad_alloc when memory does not suffice for it.
+    // `module`, given by the object that carries this state, is the module beside whose
+    // file the icon file lies; without one no icon is drawn.
     explicit HandlerState(HMODULE module = nullptr);
     ~HandlerState();  // clears the lists, releases the data object
     HandlerState(const HandlerState&) = delete;
     HandlerState& operator=(const HandlerState&) = delete;
 
-    // IShellExtInit::Initialize: S_OK when the selection was taken, else E_INVALIDARG.
+    // IShellExtInit::Initialize: S_OK when the selection was taken, E_OUTOFMEMORY when
+    // memory did not suffice for it, else E_INVALIDARG; a failure keeps the selection.
+    // A drop list that breaks off is the exception: its items before the break are kept.
     // The data object's items are the selection; without one, the folder is, when it
     // has a file-system path (a right-click on the folder's background).
     HRESULT initialize(PCIDLIST_ABSOLUTE folder, IDataObject* dataObject);
 
-    // IContextMenu.
+    // IContextMenu. Memory that runs out throws std::bad_alloc, with nothing changed.
     HRESULT queryContextMenu(HMENU menu, UINT indexMenu, UINT idCmdFirst, UINT idCmdLast,
                              UINT flags);
     HRESULT invokeCommand(const CMINVOKECOMMANDINFO* info);

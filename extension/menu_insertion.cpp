@@ -1,6 +1,7 @@
 // IContextMenu::QueryContextMenu and GetCommandString: the two commands in the menu and
 // their status-bar help texts.
 #include <cstring>
+#include <new>
 
 #include "common/code_page.h"
 #include "extension/handler_state.h"
@@ -13,9 +14,11 @@ namespace {
 constexpr UINT kRestrictingFlags = 0x000F;
 constexpr UINT kVerbFlags = CMF_VERBSONLY | CMF_EXPLORE;
 
+// One of the handler's own texts in the ANSI code page. Text converts whatever its
+// characters, so a failure means that memory ran out: std::bad_alloc.
 std::string toAnsi(std::u16string_view text) {
     std::string ansi;
-    if (!ansiCodePage().fromWide(text.data(), text.size(), ansi)) ansi.clear();
+    if (!ansiCodePage().fromWide(text.data(), text.size(), ansi)) throw std::bad_alloc();
     return ansi;
 }
 
@@ -58,13 +61,17 @@ HRESULT HandlerState::queryContextMenu(HMENU menu, UINT indexMenu, UINT idCmdFir
     }
     const bool plainText = isWindowsNT4();
     const UINT itemFlags = MF_BYPOSITION | (plainText ? MF_STRING : MF_OWNERDRAW);
+    // Plain items carry their captions in the ANSI code page, converted before the first
+    // item goes in: a failure leaves the menu as it was.
+    std::string ansiCaptions[CommandCount];
+    for (UINT offset = CopyNames; plainText && offset < CommandCount; ++offset) {
+        ansiCaptions[offset] = toAnsi(captions_[offset]);
+    }
     firstCommandId_ = idCmdFirst;
     for (UINT offset = CopyNames; offset < CommandCount; ++offset) {
         if (plainText) {
-            const bool present = static_cast<int>(offset) < captions_.count();
-            const std::string caption = present ? toAnsi(captions_[offset]) : std::string();
             InsertMenuA(menu, indexMenu + offset, itemFlags, idCmdFirst + offset,
-                        present ? caption.c_str() : nullptr);
+                        ansiCaptions[offset].c_str());
         } else {
             // An owner-drawn item's data is only carried, never read: it holds the offset.
             InsertMenuA(menu, indexMenu + offset, itemFlags, idCmdFirst + offset,
@@ -76,10 +83,22 @@ HRESULT HandlerState::queryContextMenu(HMENU menu, UINT indexMenu, UINT idCmdFir
 }
 
 HRESULT HandlerState::getCommandString(UINT_PTR idCmd, UINT flags, char* name, UINT cchMax) {
-    if (idCmd >= CommandCount || static_cast<int>(idCmd) >= helpTexts_.count() || !name ||
-        cchMax == 0) {
-        return S_OK;
+    const bool known = idCmd < CommandCount;
+    switch (flags) {
+        case GCS_VERBA:
+        case GCS_VERBW:
+            return E_NOTIMPL;  // the commands have no verb names
+        case GCS_VALIDATEA:
+        case GCS_VALIDATEW:
+            return known ? S_OK : S_FALSE;
+        case GCS_HELPTEXTA:
+        case GCS_HELPTEXTW:
+            break;
+        default:
+            return S_OK;  // nothing is written for a request the handler does not know
     }
+    if (!known) return E_INVALIDARG;
+    if (!name || cchMax == 0) return S_OK;
     const std::u16string_view help = helpTexts_[static_cast<int>(idCmd)];
     if (flags == GCS_HELPTEXTA) {
         copyAnsi(toAnsi(help), name, cchMax);

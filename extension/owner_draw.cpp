@@ -139,10 +139,12 @@ void HandlerState::fillIconPaths() {
         std::u16string path;
         if (FAILED(modulePath(module_, path)) || path.size() < 3) return;
         path.replace(path.size() - 3, 3, u"ico");
-        iconPaths_.append(path);
-        iconPaths_.append(path);
+        // Both paths or none: a list with one would never be filled again.
+        WideStringList paths;
+        if (paths.append(path) && paths.append(path)) iconPaths_.swap(paths);
     } catch (const std::bad_alloc&) {
-        // No icon path: the items are drawn with an empty icon column.
+        // No icon path yet: the items are drawn with an empty icon column until a later
+        // draw finds memory for it.
     }
 }
 

@@ -49,8 +49,10 @@ HRESULT HandlerState::initialize(PCIDLIST_ABSOLUTE folder, IDataObject* dataObje
     WideStringList items;
     const DropListStatus status = parseDropList(static_cast<const unsigned char*>(lock.data()),
                                                 lock.size(), ansiCodePage(), items);
-    // A block that cannot be read at all, or a list without items, leaves the previous
-    // selection as it was. A list that breaks off keeps the items before the break.
+    // A block that cannot be read at all, a list without items, or one that memory did not
+    // suffice for, leaves the previous selection as it was. A list that breaks off keeps
+    // the items before the break.
+    if (status == DropListStatus::OutOfMemory) return E_OUTOFMEMORY;
     if (status == DropListStatus::BadHeader) return E_INVALIDARG;
     if (status == DropListStatus::Complete && items.empty()) return E_INVALIDARG;
     selection_.swap(items);
@@ -61,8 +63,7 @@ HRESULT HandlerState::selectFolder(PCIDLIST_ABSOLUTE folder) {
     std::u16string path;
     if (!fileSystemFolderPath(folder, path)) return E_INVALIDARG;
     WideStringList items;
-    items.append(path);
-    if (items.empty()) return E_INVALIDARG;
+    if (!items.append(path)) return E_OUTOFMEMORY;
     selection_.swap(items);
     return S_OK;
 }

@@ -3,17 +3,20 @@
 #include <exception>
 #include <new>
 
-void WideStringList::append(const char16_t* text, std::size_t length) noexcept {
+bool WideStringList::append(const char16_t* text, std::size_t length) noexcept {
+    if (!text) length = 0;
     const std::size_t start = chars_.size();
+    if (length >= chars_.max_size() - start) return false;  // no room for it and a terminator
     try {
-        if (!text) length = 0;
         if (starts_.size() == starts_.capacity()) starts_.reserve(2 * starts_.size() + 1);
         chars_.append(text ? text : u"", length);
         chars_.push_back(u'\0');
-        starts_.push_back(start);  // cannot throw after the reserve
     } catch (const std::bad_alloc&) {
-        chars_.resize(start);  // dropped: the list keeps what it had
+        chars_.resize(start);  // the list keeps what it had
+        return false;
     }
+    starts_.push_back(start);  // cannot throw after the reserve
+    return true;
 }
 
 void WideStringList::clear() noexcept {

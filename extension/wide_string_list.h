@@ -1,7 +1,7 @@
 // An ordered list of wide strings that owns copies of what is appended. The items share
 // one buffer, each followed by a terminator, so a list of many paths costs a handful of
-// allocations. An append that cannot allocate is dropped without report; nothing here
-// throws.
+// allocations. An append that cannot allocate leaves the list as it was and says so;
+// nothing here throws.
 #pragma once
 
 #include <cstddef>
@@ -11,9 +11,12 @@
 
 class WideStringList {
 public:
-    // Appends a copy; a null string is stored as an empty one.
-    void append(const char16_t* text, std::size_t length) noexcept;
-    void append(std::u16string_view text) noexcept { append(text.data(), text.size()); }
+    // Appends a copy; a null string is stored as an empty one. False, with the list as it
+    // was, when memory runs out.
+    [[nodiscard]] bool append(const char16_t* text, std::size_t length) noexcept;
+    [[nodiscard]] bool append(std::u16string_view text) noexcept {
+        return append(text.data(), text.size());
+    }
     void clear() noexcept;
     // Makes room for `units` UTF-16 units of text in all (terminators included); a
     // failure only means the list grows step by step instead.

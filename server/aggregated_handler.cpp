@@ -8,6 +8,7 @@
 HRESULT AggregatedHandler::Create(IUnknown* outer, REFIID iid, void** out) {
     if (!out) return E_POINTER;
     *out = nullptr;
+    // Its state throws std::bad_alloc when memory does not suffice for the menu texts.
     auto* aggregated = new (std::nothrow) AggregatedHandler(outer);
     if (!aggregated) return E_OUTOFMEMORY;
     serverModule().Lock();

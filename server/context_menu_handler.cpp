@@ -30,6 +30,7 @@ ContextMenuHandler::ContextMenuHandler(IUnknown* outer)
 HRESULT ContextMenuHandler::Create(REFIID iid, void** out) {
     if (!out) return E_POINTER;
     *out = nullptr;
+    // Its state throws std::bad_alloc when memory does not suffice for the menu texts.
     auto* handler = new (std::nothrow) ContextMenuHandler(nullptr);
     if (!handler) return E_OUTOFMEMORY;
     serverModule().Lock();

@@ -9,7 +9,7 @@ namespace {
 
 WideStringList listOf(std::initializer_list<std::u16string> items) {
     WideStringList list;
-    for (const auto& item : items) list.append(item);
+    for (const auto& item : items) EXPECT_TRUE(list.append(item));
     return list;
 }
 

@@ -2,6 +2,8 @@
 #include <windows.h>
 #include <shlobj.h>
 
+#include <atomic>
+#include <cstring>
 #include <string>
 #include <thread>
 #include <vector>
@@ -77,43 +79,86 @@ TEST_F(CopyCommands, CharactersOutsideTheCodePageKeepTheirUnicodeForm) {
     EXPECT_EQ(L"C:\\x\\\u8868\u2603.txt", clipboard_probe::readUnicodeText());
 }
 
-TEST_F(CopyCommands, VerbStringsAndUnknownOffsetsLeaveTheClipboardAlone) {
+// A verb the handler does not have is refused with E_FAIL and changes nothing, so that it
+// reaches the other handlers of the menu. With CMIC_MASK_UNICODE in a structure as large
+// as CMINVOKECOMMANDINFOEX, lpVerbW names the verb and lpVerb is not read.
+TEST_F(CopyCommands, OnlyTheTwoCommandOffsetsAreCarriedOut) {
     select({u"C:\\dir\\a.txt"});
-    ASSERT_TRUE(clipboard_probe::seed("before"));
-    for (ULONG_PTR verb : {reinterpret_cast<ULONG_PTR>("open"), reinterpret_cast<ULONG_PTR>("copy"),
-                           ULONG_PTR{2}, ULONG_PTR{0xFFFF}}) {
-        const HRESULT hr = invoke(state_, verb);
-        EXPECT_EQ(S_OK, hr) << std::hex << hr;
-        EXPECT_EQ(bytesOf("before\0"), clipboard_probe::read(CF_TEXT));
+    const DWORD ex = sizeof(CMINVOKECOMMANDINFOEX), plain = sizeof(CMINVOKECOMMANDINFO);
+    const struct {
+        DWORD size, mask;
+        LPCSTR verb;
+        LPCWSTR verbW;  // beyond cbSize in the plain structure
+        bool copies;
+    } cases[] = {
+        {plain, 0, "copy", nullptr, false},
+        {plain, 0, MAKEINTRESOURCEA(2), nullptr, false},
+        {plain, 0, MAKEINTRESOURCEA(0xFFFF), nullptr, false},
+        {ex, CMIC_MASK_UNICODE, nullptr, L"copy", false},
+        {ex, CMIC_MASK_UNICODE, nullptr, MAKEINTRESOURCEW(2), false},
+        {ex, CMIC_MASK_UNICODE, "copy", MAKEINTRESOURCEW(CopyPaths), true},
+        {ex, 0, MAKEINTRESOURCEA(CopyPaths), L"copy", true},
+        {plain, CMIC_MASK_UNICODE, MAKEINTRESOURCEA(CopyPaths), L"copy", true},
+    };
+    for (const auto& c : cases) {
+        ASSERT_TRUE(clipboard_probe::seed("before"));
+        CMINVOKECOMMANDINFOEX info = {c.size, c.mask, nullptr, c.verb};
+        info.lpVerbW = c.verbW;
+        const HRESULT hr = state_.invokeCommand(reinterpret_cast<CMINVOKECOMMANDINFO*>(&info));
+        EXPECT_EQ(c.copies ? S_OK : E_FAIL, hr) << "case " << &c - cases << std::hex << " " << hr;
+        EXPECT_EQ(c.copies ? bytesOf("C:\\dir\\a.txt\0\0\0") : bytesOf("before\0"),
+                  clipboard_probe::read(CF_TEXT))
+            << "case " << &c - cases;
     }
-    EXPECT_EQ(S_OK, state_.invokeCommand(nullptr));
-    EXPECT_EQ(bytesOf("before\0"), clipboard_probe::read(CF_TEXT));
+    EXPECT_EQ(E_INVALIDARG, state_.invokeCommand(nullptr));
 }
 
-TEST_F(CopyCommands, AClipboardHeldByAnotherWindowIsLeftAlone) {
+// Another program's window: it puts "held" on the clipboard and keeps it open for
+// `holdMs` or until `letGo`, answering its messages meanwhile as a window does (under
+// Wine, OpenClipboard sends one to the owner); `released` is set once it has closed it.
+void holdClipboard(DWORD holdMs, HANDLE opened, HANDLE letGo, std::atomic<bool>* released) {
+    HWND window =
+        CreateWindowA("STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    const bool open = OpenClipboard(window) && EmptyClipboard();
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, 5);
+    std::memcpy(GlobalLock(block), "held", 5);
+    GlobalUnlock(block);
+    if (!open || !SetClipboardData(CF_TEXT, block)) GlobalFree(block);
+    SetEvent(opened);
+    MSG message;
+    for (DWORD start = GetTickCount(), held = 0;
+         (held = GetTickCount() - start) < holdMs &&
+         MsgWaitForMultipleObjects(1, &letGo, FALSE, holdMs - held, QS_ALLINPUT) !=
+             WAIT_OBJECT_0;) {
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
+    }
+    if (open) CloseClipboard();
+    *released = true;
+    DestroyWindow(window);
+}
+
+// A clipboard held for a moment is waited for; one held longer keeps its content, and the
+// call fails while the other window still holds it.
+TEST_F(CopyCommands, ABusyClipboardIsWaitedForBriefly) {
     select({u"C:\\dir\\a.txt"});
-    ASSERT_TRUE(clipboard_probe::seed("held"));
-    HANDLE opened = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    HANDLE done = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    std::thread holder([&] {
-        HWND window = CreateWindowA("STATIC", "holder", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                                    nullptr, nullptr);
-        const BOOL open = OpenClipboard(window);
-        SetEvent(opened);
-        WaitForSingleObject(done, 10000);
-        if (open) CloseClipboard();
-        DestroyWindow(window);
-    });
-    WaitForSingleObject(opened, 10000);
-    const HRESULT names = invoke(state_, CopyNames);
-    const HRESULT paths = invoke(state_, CopyPaths);
-    SetEvent(done);
-    holder.join();
-    CloseHandle(opened);
-    CloseHandle(done);
-    EXPECT_EQ(S_OK, names) << std::hex << names;
-    EXPECT_EQ(S_OK, paths) << std::hex << paths;
-    EXPECT_EQ(bytesOf("held\0"), clipboard_probe::read(CF_TEXT));
+    for (const DWORD holdMs : {150u, 5000u}) {
+        HANDLE opened = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+        HANDLE letGo = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+        std::atomic<bool> released{false};
+        std::thread holder(holdClipboard, holdMs, opened, letGo, &released);
+        WaitForSingleObject(opened, INFINITE);
+        const HRESULT hr = invoke(state_, CopyPaths);
+        const bool stillHeld = !released;
+        SetEvent(letGo);
+        holder.join();
+        CloseHandle(opened);
+        CloseHandle(letGo);
+        const bool brief = holdMs < 1000;
+        EXPECT_EQ(brief, SUCCEEDED(hr)) << holdMs << " ms" << std::hex << ", hr " << hr;
+        EXPECT_TRUE(brief || stillHeld) << "the call returned only once the holder let go";
+        EXPECT_EQ(brief ? bytesOf("C:\\dir\\a.txt\0\0\0") : bytesOf("held\0"),
+                  clipboard_probe::read(CF_TEXT));
+    }
 }
 
 TEST_F(CopyCommands, AnEmptySelectionPutsAnEmptyText) {

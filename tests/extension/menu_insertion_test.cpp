@@ -103,20 +103,32 @@ TEST(CommandString, NeverWritesMoreThanTheBufferHolds) {
     EXPECT_EQ(0x55, ansi[0]) << "a zero-sized buffer receives nothing";
 }
 
-TEST(CommandString, VerbQueriesAndUnknownCommandsLeaveTheBufferAlone) {
+// The handler has no verb names; only its two commands exist and have help texts.
+TEST(CommandString, AnswersOnlyForItsTwoCommandsAndNamesNoVerb) {
     HandlerState state;
-    for (UINT flags : {UINT{GCS_VERBA}, UINT{GCS_VERBW}, UINT{GCS_VALIDATEA}, UINT{GCS_VALIDATEW},
-                       UINT{0x1234}}) {
+    const struct {
+        UINT_PTR command;
+        UINT flags;
+        HRESULT result;
+    } cases[] = {
+        {0, GCS_VERBA, E_NOTIMPL},
+        {1, GCS_VERBW, E_NOTIMPL},
+        {0, GCS_VALIDATEA, S_OK},
+        {1, GCS_VALIDATEW, S_OK},
+        {2, GCS_VALIDATEA, S_FALSE},
+        {0xFFFF, GCS_VALIDATEW, S_FALSE},
+        {2, GCS_HELPTEXTW, E_INVALIDARG},
+        {0xFFFF, GCS_HELPTEXTA, E_INVALIDARG},
+        {0, 0x1234, S_OK},
+    };
+    for (const auto& c : cases) {
         char buffer[64];
         std::memset(buffer, 0x55, sizeof buffer);
-        EXPECT_EQ(S_OK, state.getCommandString(0, flags, buffer, 32)) << flags;
-        EXPECT_EQ(0x55, buffer[0]) << "flags " << flags;
+        const HRESULT hr = state.getCommandString(c.command, c.flags, buffer, 32);
+        EXPECT_EQ(c.result, hr) << "command " << c.command << " flags " << c.flags << std::hex
+                                << " hr " << hr;
+        EXPECT_EQ(0x55, buffer[0]) << "command " << c.command << " flags " << c.flags;
     }
-    char buffer[64];
-    std::memset(buffer, 0x55, sizeof buffer);
-    EXPECT_EQ(S_OK, state.getCommandString(2, GCS_HELPTEXTW, buffer, 32));
-    EXPECT_EQ(S_OK, state.getCommandString(0xFFFF, GCS_HELPTEXTA, buffer, 32));
-    EXPECT_EQ(0x55, buffer[0]) << "an unknown command gets no text";
     EXPECT_EQ(S_OK, state.getCommandString(0, GCS_HELPTEXTA, nullptr, 32));
 }
 

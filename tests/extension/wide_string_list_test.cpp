@@ -8,11 +8,13 @@ namespace {
 TEST(WideStringList, KeepsOrderedCopiesEachFollowedByATerminator) {
     WideStringList list;
     std::u16string source = u"C:\\a";
-    list.append(source);
+    EXPECT_TRUE(list.append(source));
     source[0] = u'X';  // the list holds its own copy
-    list.append(nullptr, 5);
-    list.append(u"", 0);
-    for (int i = 0; i < 1000; ++i) list.append(u"D:\\b");
+    EXPECT_TRUE(list.append(nullptr, 5));
+    EXPECT_TRUE(list.append(u"", 0));
+    for (int i = 0; i < 1000; ++i) ASSERT_TRUE(list.append(u"D:\\b"));
+    // A text that cannot be stored is refused, and the list stays as it was.
+    EXPECT_FALSE(list.append(u"E:\\c", std::u16string().max_size()));
     ASSERT_EQ(1003, list.count());
     EXPECT_EQ(u"C:\\a", list[0]);
     EXPECT_EQ(u"", list[1]) << "a null string is stored empty";
@@ -23,9 +25,7 @@ TEST(WideStringList, KeepsOrderedCopiesEachFollowedByATerminator) {
 
 TEST(WideStringList, ClearAndSwapMoveWholeLists) {
     WideStringList a, b;
-    a.append(u"one");
-    a.append(u"two");
-    b.append(u"three");
+    ASSERT_TRUE(a.append(u"one") && a.append(u"two") && b.append(u"three"));
     a.swap(b);
     ASSERT_EQ(1, a.count());
     EXPECT_EQ(u"three", a[0]);
@@ -33,7 +33,7 @@ TEST(WideStringList, ClearAndSwapMoveWholeLists) {
     EXPECT_EQ(u"two", b[1]);
     b.clear();
     EXPECT_TRUE(b.empty());
-    b.append(u"again");
+    ASSERT_TRUE(b.append(u"again"));
     EXPECT_EQ(u"again", b[0]);
 }
 

@@ -11,10 +11,13 @@
 #include <winternl.h>
 
 #include <cstdio>
+#include <memory>
+#include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
+#include "extension/handler_state.h"
 #include "halvint.h"
 #include "resources/resource_ids.h"
 #include "server/registration_resource.h"
@@ -22,6 +25,7 @@
 #include "tests/common/failing_allocator.h"
 #include "tests/common/fake_data_object.h"
 #include "tests/common/drop_block.h"
+#include "tests/extension/clipboard_probe.h"
 #include "tests/server/registry_reader.h"
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved);
@@ -29,6 +33,9 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved
 namespace {
 
 constexpr long kMostAllocations = 5000;
+
+const std::vector<std::u16string> kFive = {u"C:\\1.txt", u"C:\\2.txt", u"C:\\3.txt", u"C:\\4.txt",
+                                           u"C:\\5.txt"};
 
 // The handles this process holds, as the system's handle table lists them.
 ULONG processHandles() {
@@ -106,7 +113,7 @@ void sweep(Prepare prepare, Run run, Check check, bool countHandles) {
         }
         check();
         if (!failed) {
-            std::printf("completed at run %ld\n", n);
+            std::printf("completed at run %ld: %ld allocations failed in turn\n", n, n - 1);
             EXPECT_EQ(0, calls.failures()) << "the run that completed";
             EXPECT_GT(n, 1) << "the road allocates nothing";
             return;
@@ -131,8 +138,14 @@ Interface* query(Calls& call, IUnknown* object, REFIID iid) {
     return static_cast<Interface*>(out);
 }
 
+// What the user sees of a right-click: the answers of the calls that show something.
+struct Seen {
+    HRESULT initialize = E_FAIL, help = E_FAIL, copy = E_FAIL;
+    char helpText[80] = {};
+};
+
 // One right-click as the shell makes it, through the exports.
-void rightClick(Calls& call, IDataObject* data, IUnknown* site, HMENU menu, HDC dc) {
+void rightClick(Calls& call, IDataObject* data, IUnknown* site, HMENU menu, HDC dc, Seen& seen) {
     IClassFactory* factory = nullptr;
     call([&] {
         return DllGetClassObject(CLSID_GotoList, IID_IClassFactory,
@@ -150,7 +163,7 @@ void rightClick(Calls& call, IDataObject* data, IUnknown* site, HMENU menu, HDC 
     auto* withSite = query<IObjectWithSite>(call, handler, IID_IObjectWithSite);
     auto* dispatch = query<IGotoList>(call, handler, IID_IGotoList);
     handler->Release();
-    if (init) call([&] { return init->Initialize(nullptr, data, nullptr); });
+    if (init) seen.initialize = call([&] { return init->Initialize(nullptr, data, nullptr); });
     if (menu3) {
         call([&] {
             const HRESULT hr = menu3->QueryContextMenu(menu, 0, 1, 0x7FFF, CMF_NORMAL);
@@ -170,15 +183,14 @@ void rightClick(Calls& call, IDataObject* data, IUnknown* site, HMENU menu, HDC 
         draw.hDC = dc;
         draw.rcItem = {0, 0, 150, 20};
         call([&] { return menu3->HandleMenuMsg(WM_DRAWITEM, 0, reinterpret_cast<LPARAM>(&draw)); });
-        wchar_t help[64] = {};
-        call([&] {
-            return menu3->GetCommandString(1, GCS_HELPTEXTW, nullptr, reinterpret_cast<char*>(help),
-                                           64);
+        seen.help = call([&] {
+            return menu3->GetCommandString(1, GCS_HELPTEXTA, nullptr, seen.helpText,
+                                           sizeof seen.helpText);
         });
         CMINVOKECOMMANDINFO invoke = {};
         invoke.cbSize = sizeof invoke;
         invoke.lpVerb = MAKEINTRESOURCEA(1);
-        call([&] { return menu3->InvokeCommand(&invoke); });
+        seen.copy = call([&] { return menu3->InvokeCommand(&invoke); });
         menu3->Release();
     }
     if (withSite) {
@@ -228,7 +240,11 @@ TEST(AllocationFailure, EveryAllocationOfARightClick) {
     library->ReleaseTLibAttr(attributes);
     library->Release();
 
-    FakeDataObject data(drop_block::wide({u"C:\\folder\\first.txt", u"C:\\folder\\second.txt"}));
+    FakeDataObject data(drop_block::wide(kFive));
+    char help[80] = {};
+    WideCharToMultiByte(CP_ACP, 0, reinterpret_cast<const wchar_t*>(kHelpTexts[CopyPaths]), -1,
+                        help, sizeof help, nullptr, nullptr);
+    Seen seen;
     CountingUnknown site;
     HMENU menu = CreatePopupMenu();
     HDC dc = CreateCompatibleDC(nullptr);
@@ -237,14 +253,24 @@ TEST(AllocationFailure, EveryAllocationOfARightClick) {
     const auto walk = [&](Calls& calls) {
         while (GetMenuItemCount(menu) > 0) DeleteMenu(menu, 0, MF_BYPOSITION);
         const ModuleScope module;
-        rightClick(calls, &data, &site, menu, dc);
+        seen = Seen();
+        rightClick(calls, &data, &site, menu, dc, seen);
     };
-    sweepTwice([] {}, walk,
-               [&] {
-                   EXPECT_EQ(S_OK, DllCanUnloadNow());
-                   EXPECT_EQ(0, data.references());
-                   EXPECT_EQ(0, site.references());
-               });
+    // Whatever failed, the user never gets a shorter list, or a shorter help text, with
+    // success: either the whole text or a failed call.
+    const auto afterEachRun = [&] {
+        EXPECT_EQ(S_OK, DllCanUnloadNow());
+        EXPECT_EQ(0, data.references());
+        EXPECT_EQ(0, site.references());
+        if (seen.help == S_OK) {
+            EXPECT_STREQ(help, seen.helpText);
+        }
+        if (seen.initialize == S_OK && seen.copy == S_OK) {
+            EXPECT_EQ(L"C:\\1.txt\r\nC:\\2.txt\r\nC:\\3.txt\r\nC:\\4.txt\r\nC:\\5.txt",
+                      clipboard_probe::readUnicodeText());
+        }
+    };
+    sweepTwice([] { ASSERT_TRUE(clipboard_probe::seed("before")); }, walk, afterEachRun);
 
     SelectObject(dc, oldBitmap);
     DeleteObject(bitmap);
@@ -253,6 +279,34 @@ TEST(AllocationFailure, EveryAllocationOfARightClick) {
     UnRegisterTypeLib(registered.guid, registered.wMajorVerNum, registered.wMinorVerNum,
                       registered.lcid, registered.syskind);
     CoUninitialize();
+}
+
+// Every allocation of taking a selection of five, from a wide and from an ANSI drop list:
+// Initialize takes all five, or fails with E_OUTOFMEMORY and keeps the selection it had.
+TEST(AllocationFailure, EveryAllocationOfTakingASelection) {
+    std::vector<std::string> ansi;
+    for (const auto& path : kFive) ansi.emplace_back(path.begin(), path.end());
+    for (const auto& block : {drop_block::wide(kFive), drop_block::ansi(ansi)}) {
+        FakeDataObject before(drop_block::wide({u"C:\\before.txt"})), data(block);
+        std::unique_ptr<HandlerState> state;
+        HRESULT hr = E_FAIL;
+        sweep(
+            [&] {
+                state = std::make_unique<HandlerState>();
+                ASSERT_EQ(S_OK, state->initialize(nullptr, &before));
+            },
+            [&](Calls& call) { hr = call([&] { return state->initialize(nullptr, &data); }); },
+            [&] {
+                EXPECT_TRUE(hr == S_OK || hr == E_OUTOFMEMORY) << std::hex << hr;
+                std::vector<std::u16string> selection;
+                for (int i = 0; i < state->selection().count(); ++i) {
+                    selection.emplace_back(state->selection()[i]);
+                }
+                EXPECT_EQ(hr == S_OK ? kFive : std::vector<std::u16string>{u"C:\\before.txt"},
+                          selection);
+            },
+            false);
+    }
 }
 
 // What registration writes, from the registry script and the type library.
