@@ -69,7 +69,7 @@ trap 'status=$?; "$root/tools/wine-session.sh" down; "$root/tools/x86-emulator.s
 use_prefix wine-demo
 mkdir -p "$TOVAK_BUILD"
 session_up
-stage "build x64: tovak.dll, TovakSetup.exe, right_click_demo.exe" tools/build.sh x64
+stage "build x64: tovak.dll, TovakSetup.exe, right_click_demo.exe" tools/build.sh --shipped x64
 stage "Wine session for x64: $WINEPREFIX" session_wait
 right_click x64
 
@@ -78,7 +78,7 @@ tools/wine-session.sh down
 stage "x86 emulator (only where the kernel runs no 32-bit programs)" tools/x86-emulator.sh up
 use_prefix wine-demo-x86
 if [ "$TOVAK_WINE32" != no ]; then session_up; fi
-stage "build x86: tovak.dll, TovakSetup.exe, right_click_demo.exe" tools/build.sh x86
+stage "build x86: tovak.dll, TovakSetup.exe, right_click_demo.exe" tools/build.sh --shipped x86
 if [ "$TOVAK_WINE32" = no ]; then
     printf '[%4d s] x86: built (dist/x86), %s\n' "$SECONDS" "$(tools/wine-session.sh x86)"
 else

@@ -10,7 +10,17 @@ tools/install-deps.sh
 trap 'status=$?; "$root/tools/wine-session.sh" down; "$root/tools/x86-emulator.sh" down; exit $status' EXIT
 tools/x86-emulator.sh up
 . tools/wine-env.sh
-tools/wine-session.sh up
+mkdir -p "$TOVAK_BUILD"
+# The Wine session (minutes where x86 is emulated) is made while what needs no Wine
+# builds: the native tree, and the x86 tree where its programs are not discovered under
+# Wine.
+session_log=$TOVAK_BUILD/session.log
+tools/wine-session.sh up >"$session_log" 2>&1 &
+session=$!
+tools/build.sh --tree native
+[ "$TOVAK_WINE32" = native ] || tools/build.sh --tree x86
+wait "$session" || { cat "$session_log"; exit 1; }
+cat "$session_log"
 tools/build.sh
 cd "$TOVAK_BUILD"
 status=0
