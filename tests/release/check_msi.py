@@ -1,17 +1,17 @@
 #!/usr/bin/env python3
-"""The installer packages as an administrator or a user meets them, under Wine.
+"""The installer packages as an administrator or a user meets them.
 
-    check_msi.py prefix <template folder>
-    check_msi.py tables|machine-x64|machine-x86|upgrade|per-user <settings.json>
+    check_msi.py prefix <folder>
+    check_msi.py machine-x64|machine-x86|per-user|upgrade|tables <settings.json>
 
-"prefix" makes the fresh prefix that every other check copies (a copy of a prefix no
-program has run in is a fresh prefix, and costs seconds where wineboot costs minutes).
-Each check installs with msiexec /i ... /qn in its own copy and compares the registry,
-read from the prefix's files once its wineserver has ended, with what regsvr32 of the
-same installed files writes in a second copy; the 32-bit DLL's registration is derived
-by view_registration, which applies that DLL's own script and type library from a 64-bit
-process into the 32-bit view. "tables" reads the packages with msiinfo and builds them
-again to compare the bytes. A check's prefixes are deleted when it passes."""
+"prefix" makes the fresh prefix the others copy (a copy of a prefix no program has run
+in is a fresh prefix, and takes seconds where wineboot takes minutes). Each check
+installs with msiexec /i ... /qn in its own copy and compares the registry, read from the
+prefix's files once its wineserver has ended, with what registering the same installed
+files writes in a second copy: regsvr32 for the 64-bit DLL, and for the 32-bit DLL
+view_registration, which applies that DLL's own script and type library from a 64-bit
+process into the 32-bit view (this machine runs no 32-bit code). "tables" reads the
+packages with msiinfo and builds them again. A check's prefixes go when it passes."""
 import json
 import os
 import shutil
@@ -22,399 +22,305 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import wine_registry  # noqa: E402
 
 CLASSES = "Software\\Classes"
-# Apps entries, of 64-bit and of 32-bit packages.
 UNINSTALL = ("Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall",
              "Software\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Uninstall")
-# The installer's own records of its products live among the machine's classes.
-BOOKKEEPING = ("installer",)
-HANDLER_PARENTS = ("*\\Shellex\\ContextMenuHandlers", "*\\Background\\Shellex\\ContextMenuHandlers",
-                   "Directory\\Shellex\\ContextMenuHandlers",
-                   "Directory\\Background\\Shellex\\ContextMenuHandlers")
-STRANGER = "StrangerHandler"
-LIBID = "{5ae522fe-2aa7-4e0c-bfcb-e083599d5648}"
-IID = "{f934ca32-fbe6-41f4-a58b-edfd111b08e3}"
-
+HANDLER_PARENTS = ("*\\Shellex", "*\\Background\\Shellex", "Directory\\Shellex",
+                   "Directory\\Background\\Shellex")
+LIBRARY_KEYS = ("typelib\\{5ae522fe-2aa7-4e0c-bfcb-e083599d5648}",
+                "interface\\{f934ca32-fbe6-41f4-a58b-edfd111b08e3}")
 failures = []
-passed = 0
 
 
 def check(condition, what):
-    global passed
-    if condition:
-        passed += 1
-    else:
+    if not condition:
         failures.append(what)
         print("FAILED:", what)
     return condition
 
 
-def finish():
-    print(f"{passed} passed, {len(failures)} failed")
-    return 1 if failures else 0
-
-
 class Prefix:
-    """A Wine prefix of its own, with its own wineserver."""
-
     def __init__(self, path):
-        self.path = path
-        self.env = dict(os.environ, WINEPREFIX=path)
+        self.path, self.env = path, dict(os.environ, WINEPREFIX=path)
 
     def drive(self, *parts):
         return os.path.join(self.path, "drive_c", *parts)
 
-    def wine(self, *args):
-        """Runs a program to its end and waits for the prefix's server to end too, so
-        that everything it started has finished and the registry is on disk."""
-        result = subprocess.run(["wine", *args], env=self.env, stdin=subprocess.DEVNULL,
-                                stdout=subprocess.PIPE, stderr=subprocess.STDOUT)
-        self.settle()
-        return result.returncode
+    def windows(self, *parts):
+        return "C:\\" + "\\".join(parts)
 
-    def settle(self):
-        subprocess.run(["wineserver", "-w"], env=self.env, check=False)
+    def wine(self, *args):
+        """Runs a program and waits for the prefix's server to end: everything the
+        program started has finished and the registry is on disk."""
+        status = subprocess.run(["wine", *args], env=self.env, stdin=subprocess.DEVNULL,
+                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL).returncode
+        subprocess.run(["wineserver", "-w"], env=self.env)
+        return status
 
     def down(self):
-        subprocess.run(["wineserver", "-k"], env=self.env, check=False,
-                       stderr=subprocess.DEVNULL)
-        self.settle()
+        subprocess.run(["wineserver", "-k"], env=self.env, stderr=subprocess.DEVNULL)
+        subprocess.run(["wineserver", "-w"], env=self.env)
 
-    def registry(self, hive):
-        return wine_registry.read(os.path.join(self.path, hive))
-
-    def classes(self, hive="system.reg"):
-        return wine_registry.subtree(self.registry(hive), CLASSES, BOOKKEEPING)
+    def classes(self, hive):
+        keys = wine_registry.read(os.path.join(self.path, hive))
+        return wine_registry.subtree(keys, CLASSES, ("installer",))  # the installer's records
 
     def apps_entries(self):
-        machine = self.registry("system.reg")
-        entries = {}
-        for uninstall in UNINSTALL:
-            for key, values in wine_registry.subtree(machine, uninstall).items():
-                if "\\" not in key and values.get("displayname", ("", ""))[1] == "TovakLite":
-                    entries[key] = values
-        return entries
-
-
-def make_prefix(template):
-    """A fresh prefix; wineboot is asked twice, since a first start now and then fails."""
-    shutil.rmtree(template, ignore_errors=True)
-    prefix = Prefix(template)
-    for _ in range(2):
-        subprocess.run(["setsid", "-w", "wine", "wineboot", "-i"], env=prefix.env,
-                       stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
-                       stderr=subprocess.DEVNULL)
-        prefix.settle()
-        if os.path.isdir(prefix.drive("windows", "system32")):
-            print(f"fresh prefix: {template}")
-            return 0
-    print(f"FAILED: wineboot made no prefix in {template}")
-    return 1
-
-
-def copy_prefix(settings, name):
-    path = os.path.join(settings["work"], name)
-    shutil.rmtree(path, ignore_errors=True)
-    shutil.copytree(settings["template"], path, symlinks=True)
-    return Prefix(path)
-
-
-def describe(added, removed):
-    lines = [f"  + {k} {v}" for k, v in sorted(added.items())]
-    return "\n".join(lines + [f"  - {k}" for k in removed])
+        keys = wine_registry.read(os.path.join(self.path, "system.reg"))
+        return {k: v for u in UNINSTALL for k, v in wine_registry.subtree(keys, u).items()
+                if v.get("displayname") == "TovakLite"}
 
 
 def changes(before, after):
-    added, removed = wine_registry.difference(before, after)
-    return added, removed
+    return ({k: v for k, v in after.items() if before.get(k) != v},
+            sorted(k for k in before if k not in after))
 
 
 def compare(what, got, expected):
-    """Two (added, removed) changes, printed, and equal."""
-    same = got == expected
-    print(f"{what}: {len(got[0])} keys added or changed, {len(got[1])} removed"
-          f"{'' if same else ' -- differs from regsvr32'}")
-    if not same:
-        print("package:\n" + describe(*got) + "\nregsvr32:\n" + describe(*expected))
-    return check(same, f"{what}: the package's registry is not regsvr32's")
+    print(f"{what}: {len(got[0])} keys added or changed, {len(got[1])} removed")
+    if not check(got == expected, f"{what}: the package's registry is not regsvr32's"):
+        for label, (added, removed) in (("package", got), ("regsvr32", expected)):
+            print(label + "".join(f"\n  + {k} {v}" for k, v in sorted(added.items())) +
+                  "".join(f"\n  - {k}" for k in removed))
 
 
-def same_files(installed, sources):
-    """Each installed file (folder, name) has the bytes of its source."""
-    ok = True
-    for (folder, name), source in sources.items():
-        path = os.path.join(folder, name)
-        with open(source, "rb") as a:
-            present = os.path.isfile(path)
-            ok &= check(present and open(path, "rb").read() == a.read(),
-                        f"{path} is missing or not {source}")
-    return ok
+def check_pruned(what, package, reference):
+    """The uninstalled state against regsvr32 /u's: the same, but that Wine's msiexec
+    removes every key left empty above a key it removes ('+' rows and keys that were
+    there before alike), where regsvr32 /u keeps the script's NoRemove keys."""
+    missing = sorted(k for k in reference if k not in package)
+    print(f"{what}: of the keys regsvr32 /u keeps, msiexec /x removed the empty {missing}")
+    check(all(not reference[k] and not any(o.startswith(k + "\\") for o in package)
+              for k in missing), f"{what}: msiexec /x removed keys with content")
+    check(all(reference.get(k) == v for k, v in package.items()),
+          f"{what}: msiexec /x left what regsvr32 /u did not")
 
 
-def place(files):
-    for (folder, name), source in files.items():
-        os.makedirs(folder, exist_ok=True)
-        shutil.copyfile(source, os.path.join(folder, name))
-
-
-def windows_path(prefix, host_path):
-    relative = os.path.relpath(host_path, prefix.drive())
-    return "C:\\" + relative.replace("/", "\\")
-
-
-def check_apps_entry(prefix, settings, version, folder):
+def check_apps_entry(prefix, version, folder):
     entries = prefix.apps_entries()
-    check(len(entries) == 1, f"{len(entries)} Apps entries named TovakLite, not one")
-    for code, values in entries.items():
-        text = {k: v[1] for k, v in values.items()}
-        print(f"Apps entry {code}: {text.get('displayname')} {text.get('displayversion')}, "
-              f"{text.get('publisher')}, help {text.get('helplink')}")
-        check(text.get("displayversion") == version, f"the Apps entry's version is not {version}")
-        check(text.get("publisher") == "TovakLite Project", "the Apps entry names no publisher")
-        check(text.get("helplink") == windows_path(prefix, folder) + "\\help.html",
-              "the Apps entry's help link is not the installed help page")
-        # The product's icon, which Settings shows, as the installer keeps it.
-        products = wine_registry.subtree(prefix.registry(settings.get("icon_hive", "system.reg")),
-                                         settings.get("products", CLASSES + "\\Installer\\Products"))
-        icons = [v["producticon"][1] for v in products.values() if "producticon" in v]
-        check(len(icons) == 1 and icons[0].lower().endswith("\\tovak.ico"),
-              f"the product's icon is {icons}")
-    return entries
+    for code, v in entries.items():
+        print(f"Apps entry {code}: {v.get('displayname')} {v.get('displayversion')}, "
+              f"{v.get('publisher')}, help link {v.get('helplink')}")
+        check(v.get("displayversion") == version and v.get("publisher") == "TovakLite Project" and
+              v.get("helplink") == folder + "\\help.html", f"the Apps entry {v}")
+    check(len(entries) == 1, f"{len(entries)} Apps entries named TovakLite")
+    return set(entries)
 
 
-def plant_strangers(prefix, views):
-    """Another program's handler beneath each ContextMenuHandlers key: keys shared."""
-    for parent in HANDLER_PARENTS:
-        for view in views:
-            prefix.wine("reg", "add", f"HKCR\\{parent}\\{STRANGER}", "/ve", "/d", "stranger",
-                        "/f", f"/reg:{view}")
+# What each package installs where, and how the same files are registered without it.
+SCENARIOS = {
+    "machine-x64": ("x64", "system.reg", ("Program Files", "TovakLite")),
+    "machine-x86": ("x86", "system.reg", ("Program Files (x86)", "TovakLite")),
+    "per-user": ("x64-user", "user.reg", ("users", "*", "AppData", "Local", "Programs", "TovakLite")),
+}
 
 
-def pruned_only(what, package, reference):
-    """Uninstalled state against regsvr32 /u's: the same, but for keys that regsvr32 /u
-    leaves empty and Wine's msiexec removes (its RemoveRegistryValues deletes every key
-    left empty above a removed one, '+' rows and keys that were there before alike)."""
-    missing = {k: v for k, v in reference.items() if k not in package}
-    extra = {k: v for k, v in package.items() if reference.get(k) != v}
-    empty = all(not v and not any(o.startswith(k + "\\") for o in package) for k, v in
-                missing.items())
-    print(f"{what}: regsvr32 /u leaves {len(missing)} empty keys that msiexec /x removes:")
-    for k in sorted(missing):
-        print(f"  {k}")
-    check(not extra, f"{what}: msiexec /x leaves what regsvr32 /u does not:\n" +
-          describe(extra, []))
-    return check(empty, f"{what}: msiexec /x removes keys that regsvr32 /u leaves with content")
+def install(settings, scenario):
+    flavour, hive, relative = SCENARIOS[scenario]
+    arch = "x86" if flavour == "x86" else "x64"
+    installed, reference = (copy_prefix(settings, f"{scenario}-{w}") for w in ("msi", "regsvr32"))
+    user = [u for u in os.listdir(installed.drive("users")) if u != "Public"][0]
+    relative = tuple(user if p == "*" else p for p in relative)
+    files = {(relative, n): os.path.join(settings["dist"], arch, n) for n in settings["shipped"]}
+    if flavour == "x64":
+        files.update({(relative + ("x86",), n): os.path.join(settings["dist"], "x86", n)
+                      for n in ("tovak.dll", "tovak.ico")})
+    dll, x86_dll = installed.windows(*relative, "tovak.dll"), installed.windows(*relative, "x86",
+                                                                                  "tovak.dll")
+    helper = reference.windows("view_registration.exe")
 
+    def register(on):  # the 32-bit DLL first, as the package lays the two over each other
+        steps = {"x64": [(helper, "register", "32", x86_dll), ("regsvr32", "/s", dll)],
+                 "x86": [(helper, "register", "32", dll)],
+                 "x64-user": [("regsvr32", "/s", "/n", "/i:user", dll)]}[flavour]
+        if not on:
+            steps = [s[:1] + ("unregister",) + s[2:] if s[0] == helper else s[:2] + ("/u",) + s[2:]
+                     for s in reversed(steps)]
+        return all(reference.wine(*s) == 0 for s in steps)
 
-def machine(settings, arch):
-    """Install, compare, uninstall, compare; then again with the shared keys in use."""
-    package = os.path.join(settings["dist"], f"TovakLite-{settings['version_text']}-{arch}.msi")
-    dist = settings["dist"]
-    installed = copy_prefix(settings, f"{arch}-msi")
-    reference = copy_prefix(settings, f"{arch}-regsvr32")
+    package = f"TovakLite-{settings['version_text']}-{flavour}.msi"
     try:
-        template = installed.classes()
-        relative = ("Program Files" if arch == "x64" else "Program Files (x86)", "TovakLite")
-        folder = installed.drive(*relative)
+        machine_before, before = installed.classes("system.reg"), installed.classes(hive)
+        shutil.copy(os.path.join(settings["dist"], package), installed.drive())
+        check(installed.wine("msiexec", "/i", "C:\\" + package, "/qn") == 0, "msiexec /i failed")
+        for (folder, name), source in files.items():
+            path = installed.drive(*folder, name)
+            check(os.path.isfile(path) and open(path, "rb").read() == open(source, "rb").read(),
+                  f"{path} is missing or not {source}")
+        check_apps_entry(installed, settings["product_version"], installed.windows(*relative))
+        got = changes(before, installed.classes(hive))
 
-        def files_in(prefix):
-            """(folder, name): source of every file the package installs."""
-            top = prefix.drive(*relative)
-            files = {(top, n): os.path.join(dist, arch, n) for n in settings["shipped"]}
-            if arch == "x64":
-                for n in ("tovak.dll", "tovak.ico"):
-                    files[(os.path.join(top, "x86"), n)] = os.path.join(dist, "x86", n)
-            return files
-
-        shutil.copy(package, installed.drive())
-        msi = "C:\\" + os.path.basename(package)
-        check(installed.wine("msiexec", "/i", msi, "/qn") == 0, f"msiexec /i {msi} /qn failed")
-        same_files(installed, files_in(installed))
-        check_apps_entry(installed, settings, settings["product_version"], folder)
-        got = changes(template, installed.classes())
-
-        # The same files registered by regsvr32 (the 32-bit DLL derived, registered first).
-        place(files_in(reference))
-        dll = windows_path(reference, reference.drive(*relative, "tovak.dll"))
-        x86_dll = windows_path(reference, reference.drive(*relative, "x86", "tovak.dll"))
-        helper = windows_path(reference, reference.drive("view_registration.exe"))
         shutil.copy(settings["view_registration"], reference.drive())
-
-        def register(registering):
-            verb = "register" if registering else "unregister"
-            if arch == "x86":
-                return reference.wine(helper, verb, "32", "machine", dll) == 0
-            ok = True
-            steps = [(helper, verb, "32", "machine", x86_dll),
-                     ("regsvr32", "/s", *([] if registering else ["/u"]), dll)]
-            for step in (steps if registering else steps[::-1]):
-                ok &= reference.wine(*step) == 0
-            return ok
-
-        check(register(True), "registering with regsvr32 failed")
-        expected = changes(template, reference.classes())
-        if arch == "x86":
-            # RegisterTypeLib of a 64-bit system registers the interface in the 64-bit
-            # view too, which a 32-bit package cannot write.
-            other_view = {k for k in expected[0] if k.startswith("interface\\" + IID)}
-            print(f"x86: the derived registration's {len(other_view)} interface keys of the "
-                  "64-bit view are left out (a 32-bit package has no 64-bit components)")
-            expected = ({k: v for k, v in expected[0].items() if k not in other_view},
+        for (folder, name), source in files.items():
+            os.makedirs(reference.drive(*folder), exist_ok=True)
+            shutil.copy(source, reference.drive(*folder, name))
+        check(register(True), "registering the installed files failed")
+        expected = changes(before, reference.classes(hive))
+        if flavour == "x86":
+            # A 64-bit system's RegisterTypeLib registers the interface in the 64-bit view
+            # too, where a 32-bit package has no components.
+            expected = ({k: v for k, v in expected[0].items() if not k.startswith(LIBRARY_KEYS[1])},
                         expected[1])
-        compare(f"{arch} install", got, expected)
+        if hive == "user.reg":
+            # Wine's RegisterTypeLibForUser registers for the whole machine, Windows' among
+            # the user's classes, where the package writes it (in the one view Wine has).
+            moved = {k: v for k, v in changes(machine_before, reference.classes("system.reg"))[0]
+                     .items() if k.startswith(LIBRARY_KEYS)}
+            print(f"per-user: {len(moved)} type library keys regsvr32 put among the machine's "
+                  "classes are expected among the user's")
+            expected[0].update(moved)
+            expected[0].update({k: {} for k in ("typelib", "interface") if k not in before})
+            check(installed.classes("system.reg") == machine_before, "machine classes written")
+        compare(f"{scenario} install", got, expected)
 
-        if arch == "x64":
-            # The derivation, checked where regsvr32 can run: the 64-bit DLL through
-            # view_registration writes what regsvr32 wrote.
-            check(reference.wine("regsvr32", "/s", "/u", dll) == 0, "regsvr32 /u failed")
-            check(reference.wine(helper, "register", "64", "machine", dll) == 0,
-                  "view_registration 64 failed")
-            compare("x64 derived the way the 32-bit DLL is",
-                    changes(template, reference.classes()), expected)
+        if flavour == "x64":
+            # The derivation checked where regsvr32 runs: the 64-bit DLL the same way.
+            check(reference.wine("regsvr32", "/s", "/u", dll) == 0 and
+                  reference.wine(helper, "register", "64", dll) == 0, "view_registration")
+            compare("x64 registered as the 32-bit one is", changes(before, reference.classes(hive)),
+                    expected)
 
-        check(installed.wine("msiexec", "/x", msi, "/qn") == 0, f"msiexec /x {msi} /qn failed")
-        check(register(False), "unregistering with regsvr32 failed")
-        check(not os.path.exists(folder), f"{folder} is left after uninstalling")
-        check(not installed.apps_entries(), "an Apps entry is left after uninstalling")
-        pruned_only(f"{arch} uninstall", installed.classes(), reference.classes())
+        check(installed.wine("msiexec", "/x", "C:\\" + package, "/qn") == 0, "msiexec /x failed")
+        check(register(False), "unregistering the installed files failed")
+        check(not os.path.exists(installed.drive(*relative)) and not installed.apps_entries(),
+              "uninstalling left the files or the Apps entry")
+        check(hive == "system.reg" or installed.classes("system.reg") == machine_before,
+              "the per-user package's uninstall changed machine classes")
+        check_pruned(f"{scenario} uninstall", installed.classes(hive), reference.classes(hive))
 
-        # Keys that other software uses stay exactly as regsvr32 /u leaves them.
-        views = ("64", "32") if arch == "x64" else ("32",)
-        plant_strangers(installed, views)
-        plant_strangers(reference, views)
-        check(installed.classes() == reference.classes(), "the two prefixes differ before")
-        check(installed.wine("msiexec", "/i", msi, "/qn") == 0, "msiexec /i again failed")
-        check(installed.wine("msiexec", "/x", msi, "/qn") == 0, "msiexec /x again failed")
-        check(register(True) and register(False), "regsvr32 and regsvr32 /u failed")
-        compare(f"{arch} uninstall beside another handler", changes(template, installed.classes()),
-                changes(template, reference.classes()))
-    finally:
-        installed.down()
-        reference.down()
-    return installed, reference
-
-
-def upgrade(settings):
-    """The same version twice is a repair; a newer version replaces the older one."""
-    dist, version = settings["dist"], settings["product_version"]
-    prefix = copy_prefix(settings, "upgrade")
-    try:
-        package = os.path.join(dist, f"TovakLite-{settings['version_text']}-x64.msi")
-        shutil.copy(package, prefix.drive("old.msi"))
-        check(prefix.wine("msiexec", "/i", "C:\\old.msi", "/qn") == 0, "msiexec /i failed")
-        first = prefix.classes()
-        old = check_apps_entry(prefix, settings, version, prefix.drive("Program Files", "TovakLite"))
-        check(prefix.wine("msiexec", "/i", "C:\\old.msi", "/qn") == 0, "the second msiexec /i failed")
-        check(prefix.apps_entries().keys() == old.keys(), "the same version twice: not one entry")
-        check(prefix.classes() == first, "the same version twice changed the registry")
-
-        # A newer build: a higher version and a help page of its own.
-        newer_dist = os.path.join(settings["work"], "newer-dist")
-        shutil.rmtree(newer_dist, ignore_errors=True)
-        shutil.copytree(dist, newer_dist, ignore=shutil.ignore_patterns("*.msi", "*.zip"))
-        marker = b"<!-- the newer build -->\n"
-        for arch in ("x64", "x86"):
-            with open(os.path.join(newer_dist, arch, "help.html"), "ab") as f:
-                f.write(marker)
-        newer_version = settings["upgrade_version"]
-        subprocess.run([sys.executable, settings["make_msi"], "--flavour", "x64",
-                        "--dist", newer_dist, "--version", newer_version,
-                        *settings["make_msi_inputs"], "--work", os.path.join(settings["work"], "newer"),
-                        "--output", prefix.drive("newer.msi")], check=True)
-        check(prefix.wine("msiexec", "/i", "C:\\newer.msi", "/qn") == 0, "msiexec /i of the newer failed")
-        folder = prefix.drive("Program Files", "TovakLite")
-        new = check_apps_entry(prefix, settings, newer_version, folder)
-        check(not set(new) & set(old), "the older version's Apps entry is still there")
-        with open(os.path.join(folder, "help.html"), "rb") as f:
-            check(f.read().endswith(marker), "the newer help page was not installed")
-        check(prefix.classes() == first, "after the upgrade the registry is not the install's")
-        check(prefix.wine("msiexec", "/x", "C:\\newer.msi", "/qn") == 0, "msiexec /x failed")
-        check(not prefix.apps_entries() and not os.path.exists(folder),
-              "uninstalling the newer version left its entry or files")
-    finally:
-        prefix.down()
-    return [prefix]
-
-
-def per_user(settings):
-    """Files and keys of the current user alone; nothing among the machine's classes."""
-    package = os.path.join(settings["dist"], f"TovakLite-{settings['version_text']}-x64-user.msi")
-    installed = copy_prefix(settings, "user-msi")
-    reference = copy_prefix(settings, "user-regsvr32")
-    try:
-        machine_before = installed.classes()
-        user_before = installed.classes("user.reg")
-        users = [u for u in os.listdir(installed.drive("users")) if u.lower() != "public"]
-        relative = ("users", users[0], "AppData", "Local", "Programs", "TovakLite")
-        folder = installed.drive(*relative)
-
-        def files_in(prefix):
-            return {(prefix.drive(*relative), n): os.path.join(settings["dist"], "x64", n)
-                    for n in settings["shipped"]}
-        shutil.copy(package, installed.drive())
-        msi = "C:\\" + os.path.basename(package)
-        check(installed.wine("msiexec", "/i", msi, "/qn") == 0, f"msiexec /i {msi} /qn failed")
-        same_files(installed, files_in(installed))
-        # Wine writes a per-user product's Apps entry among the machine's keys.
-        check_apps_entry(installed, dict(settings, icon_hive="user.reg",
-                                         products="Software\\Microsoft\\Installer\\Products"),
-                         settings["product_version"], folder)
-        check(installed.classes() == machine_before, "the per-user package wrote machine classes")
-        got = changes(user_before, installed.classes("user.reg"))
-
-        place(files_in(reference))
-        dll = windows_path(reference, reference.drive(*relative, "tovak.dll"))
-        check(reference.wine("regsvr32", "/s", "/n", "/i:user", dll) == 0, "regsvr32 /i:user failed")
-        user_keys = changes(user_before, reference.classes("user.reg"))
-        machine_keys = changes(machine_before, reference.classes())
-        # Wine's RegisterTypeLibForUser registers for the whole machine; Windows' under the
-        # user's classes, where the package writes them (one view: the user's classes are
-        # one key for both views under Wine).
-        library = {k: v for k, v in machine_keys[0].items()
-                   if k.startswith(("typelib\\" + LIBID, "interface\\" + IID))}
-        print(f"per-user: {len(library)} type library keys that Wine's regsvr32 /i:user put "
-              "among the machine's classes are expected among the user's")
-        user_keys[0].update(library)
-        for key in ("typelib", "interface"):
-            if key not in user_before:
-                user_keys[0].setdefault(key, {})
-        compare("per-user install", got, user_keys)
-
-        check(installed.wine("msiexec", "/x", msi, "/qn") == 0, f"msiexec /x {msi} /qn failed")
-        check(reference.wine("regsvr32", "/s", "/u", "/n", "/i:user", dll) == 0,
-              "regsvr32 /u /i:user failed")
-        check(not os.path.exists(folder), f"{folder} is left after uninstalling")
-        check(not installed.apps_entries(), "an Apps entry is left after uninstalling")
-        check(installed.classes() == machine_before, "uninstalling changed machine classes")
-        pruned_only("per-user uninstall", installed.classes("user.reg"),
-                    reference.classes("user.reg"))
+        if flavour == "x64":
+            # Where other software uses the shared keys, uninstall leaves them as regsvr32 /u.
+            for prefix in (installed, reference):
+                for parent in HANDLER_PARENTS:
+                    for view in ("32", "64"):
+                        prefix.wine("reg", "add", f"HKCR\\{parent}\\ContextMenuHandlers\\Stranger",
+                                    "/ve", "/d", "{00000000-1111-2222-3333-444444444444}", "/f",
+                                    f"/reg:{view}")
+            check(installed.wine("msiexec", "/i", "C:\\" + package, "/qn") == 0 and
+                  installed.wine("msiexec", "/x", "C:\\" + package, "/qn") == 0 and
+                  register(True) and register(False), "the second round failed")
+            compare("uninstall beside another handler", changes(before, installed.classes(hive)),
+                    changes(before, reference.classes(hive)))
     finally:
         installed.down()
         reference.down()
     return [installed, reference]
 
 
+def upgrade(settings):
+    """The same version twice is a repair; a newer version replaces the older one."""
+    prefix = copy_prefix(settings, "upgrade")
+    folder = ("Program Files", "TovakLite")
+    newer_dist = os.path.join(settings["work"], "newer-dist")
+    try:
+        shutil.copy(os.path.join(settings["dist"], f"TovakLite-{settings['version_text']}-x64.msi"),
+                    prefix.drive("older.msi"))
+        check(prefix.wine("msiexec", "/i", "C:\\older.msi", "/qn") == 0, "msiexec /i failed")
+        installed = prefix.classes("system.reg")
+        older = check_apps_entry(prefix, settings["product_version"], prefix.windows(*folder))
+        check(prefix.wine("msiexec", "/i", "C:\\older.msi", "/qn") == 0, "the repair failed")
+        check(prefix.apps_entries().keys() == older, "the same version twice: a second entry")
+
+        # A newer build: a higher version, and a help page of its own.
+        shutil.rmtree(newer_dist, ignore_errors=True)
+        shutil.copytree(settings["dist"], newer_dist, ignore=shutil.ignore_patterns("*.msi", "*.zip"))
+        marker = b"<!-- the newer build -->\n"
+        with open(os.path.join(newer_dist, "x64", "help.html"), "ab") as f:
+            f.write(marker)
+        subprocess.run([sys.executable, settings["make_msi"], "--flavour", "x64", "--dist",
+                        newer_dist, "--version", settings["upgrade_version"],
+                        *settings["make_msi_inputs"], "--work", newer_dist + "-work",
+                        "--output", prefix.drive("newer.msi")], check=True)
+        check(prefix.wine("msiexec", "/i", "C:\\newer.msi", "/qn") == 0, "the upgrade failed")
+        newer = check_apps_entry(prefix, settings["upgrade_version"], prefix.windows(*folder))
+        check(not newer & older, "the older version's Apps entry is still there")
+        check(open(prefix.drive(*folder, "help.html"), "rb").read().endswith(marker),
+              "the newer help page was not installed")
+        check(prefix.classes("system.reg") == installed, "the upgrade changed the registry")
+        check(prefix.wine("msiexec", "/x", "C:\\newer.msi", "/qn") == 0 and
+              not prefix.apps_entries(), "uninstalling the newer version failed")
+    finally:
+        prefix.down()
+    return [prefix]
+
+
+def tables(settings):
+    """No SelfReg, no custom action that runs code, files in components of their bitness,
+    rows under the classes of the machine or of the user, upgrade codes; and a second
+    build of each package from the same inputs gives the same bytes."""
+    codes = {}
+    for flavour in ("x64", "x86", "x64-user"):
+        package = os.path.join(settings["dist"], f"TovakLite-{settings['version_text']}-{flavour}.msi")
+
+        def rows(name):
+            out = subprocess.run(["msiinfo", "export", package, name], capture_output=True,
+                                 text=True)
+            return [line.split("\t") for line in out.stdout.splitlines()[3:]]
+
+        names = subprocess.run(["msiinfo", "tables", package], capture_output=True,
+                               text=True).stdout.split()
+        check(names and "SelfReg" not in names and not rows("Binary"), f"{flavour}: SelfReg")
+        check(["ARPPRODUCTICON", "tovak.ico"] in rows("Property") and rows("Icon"),
+              f"{flavour}: no product icon")
+        check(all(int(a[1]) & 0x3F == 51 for a in rows("CustomAction")),  # sets a property
+              f"{flavour}: a custom action runs code: {rows('CustomAction')}")
+        components = {c[0]: int(c[3]) & 256 for c in rows("Component")}  # 64-bit components
+        for f in rows("File"):
+            check(bool(components[f[1]]) == (flavour != "x86" and not f[0].startswith("x86.")),
+                  f"{flavour}: {f[0]} in a component of the wrong bitness")
+        root = "1" if flavour == "x64-user" else "2"  # HKCU or HKLM, never HKMU (-1)
+        check(all(r[1] == root and r[2].startswith(CLASSES + "\\") for r in rows("Registry")),
+              f"{flavour}: registry rows outside the classes")
+        codes[flavour] = {u[0] for u in rows("Upgrade")}
+        print(f"{flavour}: {len(rows('File'))} files, {len(rows('Registry'))} registry rows, "
+              f"upgrade code {codes[flavour]}")
+        again = os.path.join(settings["work"], f"again-{flavour}.msi")
+        subprocess.run([sys.executable, settings["make_msi"], "--flavour", flavour, "--dist",
+                        settings["dist"], "--version", settings["product_version"],
+                        *settings["make_msi_inputs"], "--work", again + "-work", "--output", again],
+                       check=True, stdout=subprocess.DEVNULL)
+        check(open(package, "rb").read() == open(again, "rb").read(), f"{flavour}: not reproducible")
+    check(codes["x64"] == codes["x86"] != codes["x64-user"], f"upgrade codes {codes}")
+    return []
+
+
+def copy_prefix(settings, name):
+    path = os.path.join(settings["work"], name)
+    shutil.rmtree(path, ignore_errors=True)
+    subprocess.run(["cp", "-a", settings["template"], path], check=True)
+    return Prefix(path)
+
+
+def make_prefix(path):
+    """wineboot, asked twice: a first start in a new prefix now and then fails."""
+    shutil.rmtree(path, ignore_errors=True)
+    prefix = Prefix(path)
+    for _ in range(2):
+        subprocess.run(["setsid", "-w", "wine", "wineboot", "-i"], env=prefix.env,
+                       stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                       stderr=subprocess.DEVNULL)
+        prefix.down()
+        if os.path.isdir(prefix.drive("windows", "system32")):
+            return 0
+    print(f"FAILED: wineboot made no prefix in {path}")
+    return 1
+
+
 def main(argv):
-    if len(argv) == 3 and argv[1] == "prefix":
-        return make_prefix(argv[2])
     if len(argv) != 3:
         sys.exit(__doc__)
+    if argv[1] == "prefix":
+        return make_prefix(argv[2])
     with open(argv[2]) as f:
         settings = json.load(f)
-    scenario = argv[1]
-    if scenario == "tables":
-        import check_msi_tables
-        check_msi_tables.run(settings, check)
-        return finish()
     os.makedirs(settings["work"], exist_ok=True)
-    prefixes = {"machine-x64": lambda: machine(settings, "x64"),
-                "machine-x86": lambda: machine(settings, "x86"),
-                "upgrade": lambda: upgrade(settings),
-                "per-user": lambda: per_user(settings)}[scenario]()
-    status = finish()
-    if status == 0:
-        for prefix in prefixes:
-            shutil.rmtree(prefix.path, ignore_errors=True)
-    return status
+    checks = {"upgrade": upgrade, "tables": tables}
+    prefixes = checks.get(argv[1], lambda s: install(s, argv[1]))(settings)
+    print(f"{len(failures)} failed")
+    if failures:
+        return 1
+    for prefix in prefixes:
+        shutil.rmtree(prefix.path, ignore_errors=True)
+    return 0
 
 
 if __name__ == "__main__":

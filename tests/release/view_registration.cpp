@@ -5,7 +5,7 @@
 // DLL's registration this way where no 32-bit code can run, and check the way against
 // regsvr32 with the 64-bit DLL.
 //
-//   view_registration register|unregister 32|64 machine|user <tovak.dll>
+//   view_registration register|unregister 32|64 <tovak.dll>
 //
 // Exit status 0, or 1 with the failing step's HRESULT on standard error.
 #include <windows.h>
@@ -18,7 +18,6 @@
 #include "common/code_page.h"
 #include "common/com_ref.h"
 #include "resources/resource_ids.h"
-#include "server/classes_root_redirect.h"
 #include "server/registry_script_interpreter.h"
 #include "server/task_memory.h"
 #include "server/type_library_path.h"
@@ -85,33 +84,23 @@ HRESULT applyScript(RegistryAccess& registry, const std::u16string& path, bool r
 }
 
 // The type library, as the DLL registers it: under its path, its folder as help folder.
-HRESULT applyTypeLibrary(const std::u16string& path, bool registering, bool user) {
-    const auto* wide = reinterpret_cast<const OLECHAR*>(path.c_str());
+HRESULT applyTypeLibrary(const std::u16string& path, bool registering) {
     ComRef<ITypeLib> library;
-    HRESULT hr = LoadTypeLibEx(wide, REGKIND_NONE, library.receive());
+    HRESULT hr = LoadTypeLibEx(reinterpret_cast<const OLECHAR*>(path.c_str()), REGKIND_NONE,
+                               library.receive());
     if (FAILED(hr)) return hr;
-    HMODULE oleaut = GetModuleHandleA("oleaut32.dll");
     if (registering) {
-        using Register = HRESULT(WINAPI*)(ITypeLib*, OLECHAR*, OLECHAR*);
-        auto registerTypeLib = reinterpret_cast<Register>(reinterpret_cast<void*>(
-            GetProcAddress(oleaut, user ? "RegisterTypeLibForUser" : "RegisterTypeLib")));
-        if (!registerTypeLib) return HRESULT_FROM_WIN32(ERROR_PROC_NOT_FOUND);
-        std::u16string help = typeLibHelpDirectory(path);
-        std::u16string full = path;
-        return registerTypeLib(library.get(), reinterpret_cast<OLECHAR*>(&full[0]),
+        std::u16string full = path, help = typeLibHelpDirectory(path);
+        return RegisterTypeLib(library.get(), reinterpret_cast<OLECHAR*>(&full[0]),
                                reinterpret_cast<OLECHAR*>(&help[0]));
     }
-    using Unregister = HRESULT(WINAPI*)(REFGUID, WORD, WORD, LCID, SYSKIND);
-    auto unregister = reinterpret_cast<Unregister>(reinterpret_cast<void*>(
-        GetProcAddress(oleaut, user ? "UnRegisterTypeLibForUser" : "UnRegisterTypeLib")));
-    if (!unregister) return HRESULT_FROM_WIN32(ERROR_PROC_NOT_FOUND);
     TLIBATTR* attributes = nullptr;
     hr = library->GetLibAttr(&attributes);
     if (FAILED(hr)) return hr;
-    unregister(attributes->guid, attributes->wMajorVerNum, attributes->wMinorVerNum,
-               attributes->lcid, attributes->syskind);
+    UnRegisterTypeLib(attributes->guid, attributes->wMajorVerNum, attributes->wMinorVerNum,
+                      attributes->lcid, attributes->syskind);
     library->ReleaseTLibAttr(attributes);
-    return S_OK;  // unregistration reports no failure, as DllUnregisterServer
+    return S_OK;  // unregistering reports no failure, as DllUnregisterServer
 }
 
 int fail(const char* step, HRESULT hr) {
@@ -123,37 +112,20 @@ int fail(const char* step, HRESULT hr) {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-    if (argc != 5 || (std::wcscmp(argv[1], L"register") && std::wcscmp(argv[1], L"unregister")) ||
-        (std::wcscmp(argv[2], L"32") && std::wcscmp(argv[2], L"64")) ||
-        (std::wcscmp(argv[3], L"machine") && std::wcscmp(argv[3], L"user"))) {
-        std::fprintf(stderr,
-                     "usage: view_registration register|unregister 32|64 machine|user <dll>\n");
+    if (argc != 4 || (std::wcscmp(argv[1], L"register") && std::wcscmp(argv[1], L"unregister")) ||
+        (std::wcscmp(argv[2], L"32") && std::wcscmp(argv[2], L"64"))) {
+        std::fprintf(stderr, "usage: view_registration register|unregister 32|64 <dll>\n");
         return 2;
     }
     const bool registering = std::wcscmp(argv[1], L"register") == 0;
-    const bool user = std::wcscmp(argv[3], L"user") == 0;
     ViewRegistry registry(std::wcscmp(argv[2], L"32") == 0 ? KEY_WOW64_32KEY : KEY_WOW64_64KEY);
     wchar_t full[MAX_PATH];
-    const DWORD length = GetFullPathNameW(argv[4], MAX_PATH, full, nullptr);
+    const DWORD length = GetFullPathNameW(argv[3], MAX_PATH, full, nullptr);
     if (length == 0 || length >= MAX_PATH) return fail("GetFullPathNameW", E_INVALIDARG);
     const std::u16string path(reinterpret_cast<const char16_t*>(full), length);
-
-    HRESULT hr = S_OK;
-    if (user) {
-        // The script's HKCR is the user's own classes key.
-        RegistryKey classes = kNoRegistryKey;
-        const long status = registry.createKey(kCurrentUser, "Software\\Classes",
-                                               registry_access::kAllAccess, &classes);
-        if (status != ERROR_SUCCESS)
-            return fail("opening the user's classes", HRESULT_FROM_WIN32(status));
-        ClassesRootRedirect redirect(registry, classes);
-        hr = applyScript(redirect, path, registering);
-        registry.closeKey(classes);
-    } else {
-        hr = applyScript(registry, path, registering);
-    }
+    HRESULT hr = applyScript(registry, path, registering);
     if (FAILED(hr) && registering) return fail("the registry script", hr);
-    hr = applyTypeLibrary(path, registering, user);
+    hr = applyTypeLibrary(path, registering);
     if (FAILED(hr)) return fail("the type library", hr);
     return 0;
 }
