@@ -251,9 +251,9 @@ def tables(settings):
     for flavour in ("x64", "x86", "x64-user"):
         package = os.path.join(settings["dist"], f"TovakLite-{settings['version_text']}-{flavour}.msi")
 
-        def rows(name):
+        def rows(name):  # (a binary table's streams go into a folder named after it)
             out = subprocess.run(["msiinfo", "export", package, name], capture_output=True,
-                                 text=True)
+                                 text=True, cwd=settings["work"])
             return [line.split("\t") for line in out.stdout.splitlines()[3:]]
 
         names = subprocess.run(["msiinfo", "tables", package], capture_output=True,
