@@ -27,5 +27,6 @@ function(tovak_add_native_test name)
     gtest_discover_tests(${name} TEST_PREFIX "native." PROPERTIES TIMEOUT 120 LABELS native)
 endfunction()
 
+add_subdirectory(tools/msi)
 add_subdirectory(tests/native)
 add_subdirectory(bench/native)

@@ -18,5 +18,8 @@ set(TOVAK_VERSION_RESOURCE_TEXT
     "${PROJECT_VERSION_MAJOR}, ${PROJECT_VERSION_MINOR}, ${PROJECT_VERSION_PATCH}, ${PROJECT_VERSION_TWEAK}")
 configure_file(${CMAKE_SOURCE_DIR}/resources/version.h.in
     ${CMAKE_BINARY_DIR}/generated/tovak_version.h @ONLY)
-# What tools/package.sh names the package after.
+# What tools/package.sh names the package after, and the installer packages' version
+# (Windows Installer compares its first three parts).
 file(CONFIGURE OUTPUT ${CMAKE_BINARY_DIR}/generated/version.txt CONTENT "${TOVAK_VERSION_TEXT}\n")
+file(CONFIGURE OUTPUT ${CMAKE_BINARY_DIR}/generated/product_version.txt
+    CONTENT "${PROJECT_VERSION}\n")

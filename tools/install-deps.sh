@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build and the tests need (python3 packs and checks
-# the release zip); does nothing when all are present. Idempotent and safe to run on a
-# fresh Debian machine as root.
+# the release zip; msitools' wixl writes the installer packages, msiinfo reads them);
+# does nothing when all are present. Idempotent and safe to run on a fresh Debian
+# machine as root.
 set -euo pipefail
 packages=(
     cmake clang libclang-rt-14-dev googletest clang-format
@@ -11,6 +12,7 @@ packages=(
     xvfb xauth x11-apps imagemagick fonts-ipafont-gothic locales
     chromium
     python3
+    msitools wixl
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -1,7 +1,9 @@
 #!/usr/bin/env python3
 """Writes the release package: one zip holding README.txt (Japanese: which folder for
 which Windows, install, uninstall, help), x86/ and x64/ with the four shipped files each,
-and SHA256SUMS over all of them.
+beside them the installer packages (TovakLite-<version>-x64.msi, -x86.msi, -x64-user.msi,
+which tools/package.sh writes into the dist folder first), and SHA256SUMS over all of
+them.
 
     package.py <dist folder> <version> <readme template> <output zip>
 
@@ -15,6 +17,7 @@ import zipfile
 
 ARCHITECTURES = ("x86", "x64")
 SHIPPED = ("TovakSetup.exe", "tovak.dll", "tovak.ico", "help.html")
+INSTALLERS = ("x64", "x86", "x64-user")
 EPOCH = (1980, 1, 1, 0, 0, 0)
 
 
@@ -33,6 +36,10 @@ def package_entries(dist, template, version):
         for name in SHIPPED:
             with open(f"{dist}/{arch}/{name}", "rb") as f:
                 entries.append((f"{arch}/{name}", f.read()))
+    for flavour in INSTALLERS:
+        name = f"TovakLite-{version}-{flavour}.msi"
+        with open(f"{dist}/{name}", "rb") as f:
+            entries.append((name, f.read()))
     sums = "".join(f"{hashlib.sha256(data).hexdigest()}  {name}\n" for name, data in entries)
     entries.append(("SHA256SUMS", sums.encode("ascii")))
     return entries

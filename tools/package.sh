@@ -1,7 +1,10 @@
 #!/usr/bin/env bash
-# Writes dist/TovakLite-<version>.zip, the package a user downloads: builds the shipped
-# files of both architectures first where they are missing or out of date (only those:
-# no Wine needed), then packs them with README.txt and SHA256SUMS (tools/package.py).
+# Writes the release into dist/: the installer packages TovakLite-<version>-x64.msi,
+# -x86.msi and -x64-user.msi (tools/msi/make_msi.py, with wixl), and
+# TovakLite-<version>.zip, the package a user downloads, which holds the shipped files,
+# the installer packages, README.txt and SHA256SUMS (tools/package.py). The shipped files
+# of both architectures and the native lister of the DLL's registry entries are built
+# first where they are missing or out of date (only those: no Wine needed).
 set -euo pipefail
 . "$(dirname "$0")/wine-env.sh"
 cd "$TOVAK_ROOT"
@@ -15,7 +18,21 @@ for arch in x86 x64; do
     cmake --build "$TOVAK_BUILD/$arch" -j "$(nproc)" --target tovak TovakSetup setup_help_page \
         >/dev/null
 done
+if [ ! -f "$TOVAK_BUILD/native/CMakeCache.txt" ]; then
+    CC=clang CXX=clang++ cmake -S . -B "$TOVAK_BUILD/native" -G "Unix Makefiles" \
+        -DCMAKE_BUILD_TYPE=Debug >/dev/null
+fi
+cmake --build "$TOVAK_BUILD/native" -j "$(nproc)" --target msi_registry_rows >/dev/null
 version=$(cat "$TOVAK_BUILD/x64/generated/version.txt")
+product_version=$(cat "$TOVAK_BUILD/x64/generated/product_version.txt")
+for flavour in x64 x86 x64-user; do
+    python3 tools/msi/make_msi.py --flavour "$flavour" --dist dist --version "$product_version" \
+        --rows-tool "$TOVAK_BUILD/native/tools/msi/msi_registry_rows" \
+        --script resources/tovak.rgs \
+        --typelib-x64 "$TOVAK_BUILD/x64/generated/halvint.tlb" \
+        --typelib-x86 "$TOVAK_BUILD/x86/generated/halvint.tlb" \
+        --work "$TOVAK_BUILD/msi/$flavour" --output "dist/TovakLite-$version-$flavour.msi"
+done
 zip="dist/TovakLite-$version.zip"
 python3 tools/package.py dist "$version" resources/readme-ja.txt "$zip"
 echo "$zip: $(stat -c %s "$zip") bytes"

@@ -5,8 +5,8 @@
 
 Takes the package in dist/, packs dist/ again at least two seconds later and checks
 that both zips are the same bytes; unpacks it and checks its list of files, its
-checksums, that its files are those now in dist/, and how Windows' zip support will
-read it. Checks
+checksums, that its files (the installer packages beside the folders too) are those now
+in dist/, and how Windows' zip support will read it. Checks
 each shipped binary: stripped, within its size budget, with a debug link to its debug
 file, no time stamp, the security flags set, no build folder inside."""
 import hashlib
@@ -19,6 +19,7 @@ import zipfile
 
 ARCHITECTURES = ("x86", "x64")
 SHIPPED = ("TovakSetup.exe", "tovak.dll", "tovak.ico", "help.html")
+INSTALLERS = ("x64", "x86", "x64-user")
 BUDGET = {"tovak.dll": 200 * 1024, "TovakSetup.exe": 150 * 1024}
 DYNAMIC_BASE, NX_COMPAT, HIGH_ENTROPY_VA = 0x0040, 0x0100, 0x0020
 
@@ -79,8 +80,9 @@ def check_zip(path, dist, version):
     with zipfile.ZipFile(path) as archive:
         infos = archive.infolist()
         names = [i.filename for i in infos]
-        expected = ["README.txt"] + [f"{a}/{n}" for a in ARCHITECTURES for n in SHIPPED] + [
-            "SHA256SUMS"]
+        installers = [f"TovakLite-{version}-{f}.msi" for f in INSTALLERS]
+        expected = ["README.txt"] + [f"{a}/{n}" for a in ARCHITECTURES for n in SHIPPED] + (
+            installers + ["SHA256SUMS"])
         check(names == expected, f"the package holds {names}, not {expected}")
         check(archive.testzip() is None, "an entry's CRC does not match")
         for info in infos:
@@ -105,6 +107,9 @@ def check_zip(path, dist, version):
             with open(os.path.join(dist, arch, name), "rb") as f:
                 check(contents[f"{arch}/{name}"] == f.read(),
                       f"{arch}/{name} in the package is not dist/{arch}/{name}")
+    for name in installers:
+        with open(os.path.join(dist, name), "rb") as f:
+            check(contents.get(name) == f.read(), f"{name} in the package is not dist/{name}")
     readme = contents["README.txt"]
     check(readme.startswith(b"\xef\xbb\xbf"), "README.txt has no UTF-8 byte order mark")
     text = readme[3:].decode("utf-8")
@@ -112,7 +117,9 @@ def check_zip(path, dist, version):
     for needed in (f"TovakLite {version}", "x86", "x64", "32 ビット", "64 ビット",
                    "regsvr32 tovak.dll", "regsvr32 /n /i:user tovak.dll",
                    "regsvr32 /u tovak.dll", "regsvr32 /u /n /i:user tovak.dll",
-                   "TovakSetup.exe", "管理者", "help.html"):
+                   "TovakSetup.exe", "管理者", "help.html",
+                   f"msiexec /i TovakLite-{version}-x64.msi", f"TovakLite-{version}-x64-user.msi",
+                   "/qn"):
         check(needed in text, f"README.txt does not say {needed!r}")
 
 

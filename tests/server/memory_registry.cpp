@@ -150,6 +150,12 @@ std::vector<std::string> MemoryRegistry::subKeyNames(const std::string& path) co
     return names;
 }
 
+std::vector<std::pair<std::string, MemoryRegistry::Value>> MemoryRegistry::valuesOf(
+    const std::string& path) const {
+    const std::shared_ptr<Node> node = find(path);
+    return node ? node->values : std::vector<std::pair<std::string, Value>>();
+}
+
 void MemoryRegistry::dumpNode(const Node& node, std::string& out) const {
     out += node.path + "\n";
     for (const auto& value : node.values) {

@@ -47,6 +47,8 @@ public:
     bool hasKey(const std::string& path) const;
     std::optional<Value> value(const std::string& path, const std::string& name) const;
     std::vector<std::string> subKeyNames(const std::string& path) const;
+    // The key's values, named ("" for the default value), in the order first written.
+    std::vector<std::pair<std::string, Value>> valuesOf(const std::string& path) const;
     // Every key and value beneath the roots, one line each, for before/after comparisons.
     std::string dump() const;
 
