@@ -3,7 +3,15 @@
 # an emulator where the kernel runs no 32-bit programs), builds both Windows
 # architectures and the native tree, starts the Wine session once, and runs one CTest
 # pass over all of it.
+#   tools/test.sh            every test; where x86 runs emulated, the x86 programs that
+#                            catch what differs between the architectures
+#   tools/test.sh --x86-all  the same, with every x86 program run under the emulator
 set -euo pipefail
+case "${1:-}" in
+--x86-all) export TOVAK_X86_ALL=yes ;;
+"") ;;
+*) echo "usage: $0 [--x86-all]" >&2; exit 2 ;;
+esac
 cd "$(dirname "$0")/.."
 root=$PWD
 tools/install-deps.sh
