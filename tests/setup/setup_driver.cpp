@@ -131,7 +131,7 @@ HWND RunningSetup::dialog() {
     if (!started()) return nullptr;
     // The template's WS_VISIBLE shows the dialog before WM_INITDIALOG; the first wait for
     // input comes after it.
-    WaitForInputIdle(process_.hProcess, 60000);
+    WaitForInputIdle(process_.hProcess, 300000);
     waitFor([&] {
         for (HWND window : visibleDialogs(processId())) {
             if (GetDlgItem(window, 1001) && GetDlgItem(window, 1002)) {
@@ -149,7 +149,7 @@ void RunningSetup::settle() {
     // A message sent from another thread is handled only when the receiving thread asks
     // for messages: in the dialog's loop, after WM_INITDIALOG and any command before it.
     DWORD_PTR result = 0;
-    SendMessageTimeoutW(dialog_, WM_NULL, 0, 0, SMTO_NORMAL, 60000, &result);
+    SendMessageTimeoutW(dialog_, WM_NULL, 0, 0, SMTO_NORMAL, 300000, &result);
 }
 
 void RunningSetup::click(int id) { PostMessageW(control(id), BM_CLICK, 0, 0); }
@@ -201,7 +201,7 @@ void RunningSetup::waitForChildren() {
     for (DWORD child : children()) {
         HANDLE handle = OpenProcess(SYNCHRONIZE, FALSE, child);
         if (!handle) continue;  // already gone
-        WaitForSingleObject(handle, 90000);
+        WaitForSingleObject(handle, 300000);
         CloseHandle(handle);
     }
 }

@@ -20,7 +20,7 @@ std::wstring messageBoxText(HWND box);
 // ends a wait for something that never comes; every condition is the end of what the
 // caller checks next, never its first sign.
 template <class Condition>
-bool waitFor(Condition condition, DWORD milliseconds = 60000) {
+bool waitFor(Condition condition, DWORD milliseconds = 300000) {
     const DWORD start = GetTickCount();
     for (;;) {
         if (condition()) return true;
@@ -64,7 +64,7 @@ public:
 
     // The next visible dialog window of the process other than the main dialog; null on
     // timeout.
-    HWND waitForNewWindow(DWORD milliseconds = 60000);
+    HWND waitForNewWindow(DWORD milliseconds = 300000);
 
     // Presses the button `id` of a dialog box (message box, About box) and waits until the
     // box is gone.

@@ -216,7 +216,7 @@ protected:
     static void exitSetup(RunningSetup& setup) {
         setup.click(IDOK);
         DWORD exitCode = 99;
-        EXPECT_TRUE(setup.waitForExit(60000, &exitCode));
+        EXPECT_TRUE(setup.waitForExit(300000, &exitCode));
         EXPECT_EQ(0u, exitCode);
     }
 };
@@ -500,7 +500,7 @@ TEST_F(SetupRun, ExitEscAndTheCloseBoxEndTheProgram) {
         ASSERT_NE(nullptr, setup.dialog());
         PostMessageW(setup.control(kInstall), WM_KEYDOWN, VK_ESCAPE, 0x00010001);
         DWORD exitCode = 99;
-        EXPECT_TRUE(setup.waitForExit(60000, &exitCode)) << "Esc";
+        EXPECT_TRUE(setup.waitForExit(300000, &exitCode)) << "Esc";
         EXPECT_EQ(0u, exitCode);
     }
     {
@@ -508,7 +508,7 @@ TEST_F(SetupRun, ExitEscAndTheCloseBoxEndTheProgram) {
         ASSERT_NE(nullptr, setup.dialog());
         PostMessageW(setup.dialog(), WM_SYSCOMMAND, SC_CLOSE, 0);
         DWORD exitCode = 99;
-        EXPECT_TRUE(setup.waitForExit(60000, &exitCode)) << "close box";
+        EXPECT_TRUE(setup.waitForExit(300000, &exitCode)) << "close box";
         EXPECT_EQ(0u, exitCode);
     }
 }
