@@ -16,8 +16,20 @@ name="tovak-i386-$(printf '%s' "$TOVAK_BUILD" | md5sum | cut -c1-8)"
 magic='\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00'
 mask='\xff\xff\xff\xff\xff\xfe\xfe\x00\xff\xff\xff\xff\xff\xff\xff\xff\xfe\xff\xff\xff'
 
+# An enabled qemu i386 handler that no run of this project registered: the machine's own.
+machine_handler() {
+    local entry
+    for entry in "$binfmt"/*; do
+        case ${entry##*/} in register | status | tovak-i386-*) continue ;; esac
+        grep -qsx enabled "$entry" && grep -qs '^interpreter .*qemu-i386' "$entry" && return 0
+    done
+    return 1
+}
+
 up() {
-    [ "$TOVAK_WINE32" = no ] || return 0
+    # Another run's handler would go with that run: each run registers its own.
+    [ "$TOVAK_WINE32" != native ] || return 0
+    machine_handler && return 0
     if [ "$(id -u)" -ne 0 ]; then
         echo "x86 emulator: not root, so no i386 handler can be registered" >&2
         return 0
