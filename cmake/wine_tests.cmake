@@ -15,16 +15,20 @@
 #   no        the machine runs none of them: each program stands in CTest as one test
 #             reported "Skipped" with the reason, so what was not run shows in every
 #             summary.
-# Where x86 is emulated, the test command runs the x86 programs that catch what differs
-# between the architectures: calling conventions and COM vtables, structure sizes (the
-# drop list, the clipboard), the module and registry views, drawing, registration, the
-# setup tool and the right-click end to end. The programs named here test what is the
-# same in both (code pages, Windows versions, 150 % scaling, memory failure, caches,
-# fake-platform commands), which the x64 run covers; each stands in CTest as one test
-# reported "Skipped" with the reason, and `tools/test.sh --x86-all` runs them too.
+# Where x86 is emulated, a 32-bit process takes about a minute to start. The test command
+# then runs the x86 programs that catch what differs between the architectures in their
+# own process: calling conventions and COM vtables, structure sizes (the drop list, the
+# clipboard), the registry views and registration in-process, drawing, the type library,
+# the setup tool's commands. (The x64 run's side-by-side registration starts the real
+# 32-bit regsvr32.) The programs named here either test what is the same in both
+# (code pages, Windows versions, 150 % scaling, memory failure, caches) or start a 32-bit
+# program per step (regsvr32, the setup tool: 10 to 20 minutes each, emulated); each
+# stands in CTest as one test reported "Skipped" with the reason, and
+# `tools/test.sh --x86-all` runs them too.
 set(TOVAK_X86_EXTENDED allocation_failure_test dll_main_test menu_nt40_test menu_win98_test
     menu_win2k_test extension_cp932_test owner_draw_dpi144_test server_module_test
-    type_info_cache_test name_cache_test registry_script_cp932_wine_test setup_commands_test
+    type_info_cache_test name_cache_test registry_script_cp932_wine_test
+    registration_test user_registration_test setup_run_test right_click_test
     right_click_cp932_test)
 set(TOVAK_WINE_MODE native CACHE STRING "how this architecture's test programs run under Wine: native, emulated or no")
 add_library(tovak_test_main STATIC ${CMAKE_SOURCE_DIR}/tests/common/test_main.cpp)
