@@ -10,6 +10,12 @@ export WINEARCH=win64
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d;winedbg.exe=d"
 export DISPLAY="${TOVAK_DISPLAY:-:97}"
+# Every other prefix (the one at 150 %, the installer checks' copies) shows on a display
+# of its own. Wine keeps each prefix's clipboard in step with the X display's CLIPBOARD
+# selection: on one display, another prefix's clipboard manager asks the shared prefix's
+# for the clipboard whenever it changes (and takes it over when its own changes), and
+# the shared prefix's manager opens and empties the clipboard that a test is reading.
+export TOVAK_SIDE_DISPLAY="${TOVAK_SIDE_DISPLAY:-:$((${DISPLAY#:} + 100))}"
 export TMPDIR="$TOVAK_BUILD/tmp"
 export LOCPATH="$TOVAK_BUILD/locale"
 # Wine ends a process's other threads through pthread_exit when the process exits, and

@@ -2,13 +2,12 @@
 # Starts (up), checks (check) or stops (down) what every Wine test shares: an Xvfb
 # display, the project's Wine prefix (created once), one persistent wineserver and one
 # keeper process that holds the desktop and the system services up for the session;
-# and the prefix at 150 % scaling with a persistent wineserver of its own.
+# and a second display for the other prefixes (tools/wine-env.sh says why), with the
+# prefix at 150 % scaling and its own persistent wineserver.
 set -u
 . "$(dirname "$0")/wine-env.sh"
-xvfb_pid="$TOVAK_BUILD/xvfb.pid"
 keeper_pid="$TOVAK_BUILD/keeper.pid"
 keeper_out="$TOVAK_BUILD/keeper.out"
-display_ready="$TOVAK_BUILD/xvfb.ready"
 mkdir -p "$TMPDIR"
 
 fail() { echo "wine session: $*" >&2; return 1; }
@@ -24,15 +23,16 @@ wait_for_line() {
     return 1
 }
 
+# start_display NAME DISPLAY: an Xvfb on DISPLAY, its pid in $TOVAK_BUILD/NAME.pid.
 start_display() {
-    local n=${DISPLAY#:}
-    if ! { [ -f "$xvfb_pid" ] && kill -0 "$(cat "$xvfb_pid")" 2>/dev/null; }; then
-        rm -f "/tmp/.X$n-lock" "/tmp/.X11-unix/X$n" "$display_ready"
+    local pid_file="$TOVAK_BUILD/$1.pid" ready="$TOVAK_BUILD/$1.ready" n=${2#:}
+    if ! { [ -f "$pid_file" ] && kill -0 "$(cat "$pid_file")" 2>/dev/null; }; then
+        rm -f "/tmp/.X$n-lock" "/tmp/.X11-unix/X$n" "$ready"
         # Xvfb writes the display number to -displayfd once it accepts connections.
-        setsid Xvfb "$DISPLAY" -screen 0 1024x768x24 -nolisten tcp -displayfd 3 \
-            3>"$display_ready" </dev/null >/dev/null 2>&1 &
-        echo $! >"$xvfb_pid"
-        wait_for_line "$display_ready" 120 || fail "Xvfb did not start on $DISPLAY"
+        setsid Xvfb "$2" -screen 0 1024x768x24 -nolisten tcp -displayfd 3 \
+            3>"$ready" </dev/null >/dev/null 2>&1 &
+        echo $! >"$pid_file"
+        wait_for_line "$ready" 120 || fail "Xvfb did not start on $2"
     fi
 }
 
@@ -77,7 +77,7 @@ start_keeper() {
 # runs them there): made once, with LogPixels 144 set before any program of its runs, so
 # that the shared prefix stays at 96 DPI for every other test.
 make_dpi144() (
-    export WINEPREFIX="$TOVAK_DPI144_PREFIX"
+    export WINEPREFIX="$TOVAK_DPI144_PREFIX" DISPLAY="$TOVAK_SIDE_DISPLAY"
     if [ ! -d "$WINEPREFIX/drive_c/windows/system32" ]; then
         setsid -w wine wineboot -i </dev/null >/dev/null 2>&1
         [ -d "$WINEPREFIX/drive_c/windows/system32" ] || fail "$WINEPREFIX was not created" || return 1
@@ -86,7 +86,7 @@ make_dpi144() (
     fi
 )
 start_dpi144() (
-    export WINEPREFIX="$TOVAK_DPI144_PREFIX"
+    export WINEPREFIX="$TOVAK_DPI144_PREFIX" DISPLAY="$TOVAK_SIDE_DISPLAY"
     start_server || return 1
     setsid -w wine cmd /c exit </dev/null >/dev/null 2>&1
 )
@@ -97,7 +97,8 @@ up() {
         localedef -i ja_JP -f UTF-8 "$LOCPATH/ja_JP.UTF-8" >/dev/null 2>&1 ||
             fail "localedef ja_JP.UTF-8 failed" || return 1
     fi
-    start_display || return 1
+    start_display xvfb "$DISPLAY" || return 1
+    start_display xvfb-side "$TOVAK_SIDE_DISPLAY" || return 1
     # TOVAK_DPI144=no leaves the second prefix out (the main job needs none). The two
     # prefixes are made side by side: each takes minutes where x86 runs emulated.
     local dpi144=""
@@ -122,7 +123,7 @@ up() {
             /v Version /d "$version" /f >/dev/null 2>&1 ||
             fail "could not set the Windows version of menu_${version}_test.exe" || return 1
     done
-    local second=" (and $TOVAK_DPI144_PREFIX at 144 DPI)"
+    local second=" (and $TOVAK_DPI144_PREFIX at 144 DPI on $TOVAK_SIDE_DISPLAY)"
     [ "${TOVAK_DPI144:-yes}" = yes ] || second=""
     echo "wine prefix ready: $WINEPREFIX on display $DISPLAY$second; x86: $(x86_mode)"
 }
@@ -136,7 +137,13 @@ down() {
     wineserver -k >/dev/null 2>&1
     [ ! -d "$TOVAK_DPI144_PREFIX" ] || WINEPREFIX="$TOVAK_DPI144_PREFIX" wineserver -k >/dev/null 2>&1
     rm -f "$keeper_pid"
-    if [ -f "$xvfb_pid" ]; then kill "$(cat "$xvfb_pid")" 2>/dev/null; rm -f "$xvfb_pid"; fi
+    local display
+    for display in xvfb xvfb-side; do
+        if [ -f "$TOVAK_BUILD/$display.pid" ]; then
+            kill "$(cat "$TOVAK_BUILD/$display.pid")" 2>/dev/null
+            rm -f "$TOVAK_BUILD/$display.pid"
+        fi
+    done
     return 0
 }
 

@@ -40,7 +40,9 @@ def check(condition, what):
 
 class Prefix:
     def __init__(self, path):
-        self.path, self.env = path, dict(os.environ, WINEPREFIX=path)
+        # On the display of the prefixes other than the shared one (tools/wine-env.sh).
+        self.path = path
+        self.env = dict(os.environ, WINEPREFIX=path, DISPLAY=os.environ["TOVAK_SIDE_DISPLAY"])
 
     def drive(self, *parts):
         return os.path.join(self.path, "drive_c", *parts)
