@@ -28,6 +28,9 @@ HANDLER_PARENTS = ("*\\Shellex", "*\\Background\\Shellex", "Directory\\Shellex",
                    "Directory\\Background\\Shellex")
 LIBRARY_KEYS = ("typelib\\{5ae522fe-2aa7-4e0c-bfcb-e083599d5648}",
                 "interface\\{f934ca32-fbe6-41f4-a58b-edfd111b08e3}")
+# Windows shares every key of the classes between the two registry views but these, which
+# it redirects to Wow6432Node for 32-bit programs ("Registry Keys Affected by WOW64").
+REDIRECTED_CLASSES = ("clsid", "interface", "directshow", "media type", "mediafoundation")
 failures = []
 
 
@@ -64,12 +67,31 @@ class Prefix:
 
     def classes(self, hive):
         keys = wine_registry.read(os.path.join(self.path, hive))
-        return wine_registry.subtree(keys, CLASSES, ("installer",))  # the installer's records
+        # Without the installer's records.
+        return shared_as_windows(wine_registry.subtree(keys, CLASSES, ("installer",)))
 
     def apps_entries(self):
         keys = wine_registry.read(os.path.join(self.path, "system.reg"))
         return {k: v for u in UNINSTALL for k, v in wine_registry.subtree(keys, u).items()
                 if v.get("displayname") == "TovakLite"}
+
+
+def shared_as_windows(classes):
+    """The classes as Windows keeps them. In a prefix with a 32-bit half, Wine 8 redirects
+    all of them for the 32-bit view, so a 32-bit regsvr32 (or anything written through
+    that view) puts even the shared keys (handlers, ProgIDs, the type library) under
+    Wow6432Node; there they count where Windows keeps them, the 64-bit view's key winning
+    where both exist, as the DLL registered second would leave it."""
+    folded = {}
+    for key, values in classes.items():
+        head, _, rest = key.partition("\\")
+        if head != "wow6432node" or not rest or rest.split("\\")[0] in REDIRECTED_CLASSES:
+            folded[key] = values
+    for key, values in classes.items():
+        head, _, rest = key.partition("\\")
+        if head == "wow6432node" and rest and rest.split("\\")[0] not in REDIRECTED_CLASSES:
+            folded.setdefault(rest, values)
+    return folded
 
 
 def changes(before, after):

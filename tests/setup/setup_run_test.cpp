@@ -378,8 +378,13 @@ TEST_F(SetupRun, StartsTheSystemRegsvr32NotOnePlantedBesideItOrInTheCurrentDirec
                           (current.path() + "\\tovak.dll").c_str(), FALSE));
     const std::string record = current.path() + "\\record.txt";
     SetEnvironmentVariableA("TOVAK_REGSVR32_RECORD", record.c_str());
+    // A 32-bit program on 64-bit Windows starts the system folder's regsvr32 from the
+    // folder the system maps it to, SysWOW64, which is the name that regsvr32 then has.
     char systemFolder[MAX_PATH] = {};
-    ASSERT_NE(0u, GetSystemDirectoryA(systemFolder, MAX_PATH));
+    BOOL wow64 = FALSE;
+    ASSERT_TRUE(IsWow64Process(GetCurrentProcess(), &wow64));
+    ASSERT_NE(0u, wow64 ? GetSystemWow64DirectoryA(systemFolder, MAX_PATH)
+                        : GetSystemDirectoryA(systemFolder, MAX_PATH));
     const std::string systemRegsvr32 = std::string(systemFolder) + "\\regsvr32.exe";
 
     RunningSetup setup(copy, current.path());
