@@ -11,10 +11,10 @@ export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d;winedbg.exe=d"
 export DISPLAY="${TOVAK_DISPLAY:-:97}"
 # Every other prefix (the one at 150 %, the installer checks' copies) shows on a display
-# of its own. Wine keeps each prefix's clipboard in step with the X display's CLIPBOARD
-# selection: on one display, another prefix's clipboard manager asks the shared prefix's
-# for the clipboard whenever it changes (and takes it over when its own changes), and
-# the shared prefix's manager opens and empties the clipboard that a test is reading.
+# of its own. Wine keeps each prefix's clipboard in step with its display's CLIPBOARD
+# selection, so prefixes on one display share one clipboard: when a program of another
+# prefix puts something on its clipboard, the shared prefix's clipboard manager empties
+# the clipboard a test is reading to take in what the other prefix offers.
 export TOVAK_SIDE_DISPLAY="${TOVAK_SIDE_DISPLAY:-:$((${DISPLAY#:} + 100))}"
 export TMPDIR="$TOVAK_BUILD/tmp"
 export LOCPATH="$TOVAK_BUILD/locale"
