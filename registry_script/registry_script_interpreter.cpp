@@ -1,10 +1,10 @@
-#include "server/registry_script_interpreter.h"
+#include "registry_script/registry_script_interpreter.h"
 
 #include <cstring>
 #include <new>
 #include <string>
 
-#include "server/unsigned_from_text.h"
+#include "registry_script/unsigned_from_text.h"
 
 namespace {
 

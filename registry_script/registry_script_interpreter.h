@@ -10,9 +10,9 @@
 
 #include "common/code_page.h"
 #include "common/hresult.h"
-#include "server/registry_access.h"
-#include "server/substitution_table.h"
-#include "server/task_memory.h"
+#include "registry_script/registry_access.h"
+#include "registry_script/substitution_table.h"
+#include "registry_script/task_memory.h"
 
 class RegistryScriptInterpreter {
 public:
@@ -38,13 +38,6 @@ public:
 
     // Applies the NUL-terminated script `text`.
     HRESULT applyText(const char* text, bool registering);
-
-#ifdef _WIN32
-    // Applies the script held as resource (resourceType, resourceId) in the module file
-    // `moduleFile`, loaded as a data file. Defined in registration_resource.cpp.
-    HRESULT applyResource(const char16_t* moduleFile, std::uint16_t resourceId,
-                          const char16_t* resourceType, bool registering);
-#endif
 
 private:
     class OpenKey;
