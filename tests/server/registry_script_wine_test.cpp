@@ -196,8 +196,8 @@ protected:
         Win32Registry registry;
         RegistryScriptInterpreter interpreter(registry, ansiCodePage(), processTaskMemory());
         interpreter.substitutions().add(u"Module", u"C:\\it''s\\tovak.dll");
-        return applyScriptResource(interpreter, processTaskMemory(), file.c_str(), id,
-                                   type.c_str(), registering);
+        return applyScriptResource(interpreter, processTaskMemory(), file.c_str(), id, type.c_str(),
+                                   registering);
     }
 };
 
@@ -227,8 +227,7 @@ TEST_F(ResourceTest, MissingModuleOrResourceGivesTheWin32Error) {
     Win32Registry registry;
     RegistryScriptInterpreter interpreter(registry, ansiCodePage(), processTaskMemory());
     TaskMemory& memory = processTaskMemory();
-    EXPECT_EQ(E_POINTER,
-              applyScriptResource(interpreter, memory, nullptr, 1, u"REGISTRY", true));
+    EXPECT_EQ(E_POINTER, applyScriptResource(interpreter, memory, nullptr, 1, u"REGISTRY", true));
     EXPECT_EQ(E_POINTER, applyScriptResource(interpreter, memory, u"x.dll", 1, nullptr, true));
     EXPECT_EQ(E_POINTER, interpreter.applyText(nullptr, true));
     EXPECT_FALSE(keyExists("Software\\TovakTest.Interp.Resource"));
