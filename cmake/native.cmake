@@ -12,10 +12,12 @@ set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
 add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
 
 # The portable sources, compiled for Linux. Each folder lists its own.
-add_library(tovak_portable STATIC ${CMAKE_SOURCE_DIR}/tests/common/emulated_code_page.cpp)
+add_library(tovak_portable STATIC)
 target_include_directories(tovak_portable PUBLIC ${CMAKE_SOURCE_DIR})
 target_compile_options(tovak_portable PRIVATE ${TOVAK_WARNINGS})
+include(common/portable.cmake)
 include(extension/portable.cmake)
+include(registry_script/portable.cmake)
 include(server/portable.cmake)
 
 # tovak_add_native_test(<name> SOURCES ...): a GoogleTest program of portable tests.

@@ -60,6 +60,7 @@ target_link_libraries(tovak_core PUBLIC shell32 ole32 oleaut32 uuid shlwapi user
 include(resources/resources.cmake)
 add_subdirectory(common)
 add_subdirectory(extension)
+add_subdirectory(registry_script)
 add_subdirectory(server)
 add_subdirectory(setup)
 

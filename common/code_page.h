@@ -1,7 +1,7 @@
 // The ANSI code page as the portable code sees it: character stepping, the lead-byte
 // test, comparison without regard to case and conversion to and from UTF-16. On
-// Windows it is the process's CP_ACP through the platform calls; native tests and
-// fuzzing use an emulation of code pages 1252 and 932.
+// Windows it is the process's CP_ACP through the platform calls; on Linux an emulation
+// of code pages 1252 and 932 (common/emulated_code_page.h).
 #pragma once
 
 #include <cstddef>

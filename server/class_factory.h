@@ -6,7 +6,7 @@
 #include <windows.h>
 #include <unknwn.h>
 
-#include "server/class_entry.h"
+#include "server/class_table.h"
 
 class ClassFactory final : public IClassFactory {
 public:

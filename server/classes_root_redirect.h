@@ -3,7 +3,7 @@
 // HKEY_CURRENT_USER\Software\Classes. Every other key passes through unchanged.
 #pragma once
 
-#include "server/registry_access.h"
+#include "registry_script/registry_access.h"
 
 class ClassesRootRedirect final : public RegistryAccess {
 public:

@@ -24,25 +24,68 @@ const InterfaceTableRow* interfaceTable(std::size_t* rowCount) {
 
 }  // namespace
 
+// The handler inside an aggregate: the non-delegating IUnknown, with its own reference
+// count, around a contained handler whose interfaces delegate to the outer object.
+class ContextMenuHandler::NonDelegatingUnknown final : public IUnknown {
+public:
+    explicit NonDelegatingUnknown(IUnknown* outer) : handler_(outer) {}
+
+    STDMETHODIMP QueryInterface(REFIID iid, void** out) override {
+        return comBoundary([&] {
+            if (IsEqualIID(iid, IID_IUnknown)) {
+                if (!out) return E_POINTER;
+                *out = static_cast<IUnknown*>(this);
+                ++references_;
+                return S_OK;
+            }
+            return handler_.lookup(iid, out);
+        });
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return static_cast<ULONG>(++references_); }
+    STDMETHODIMP_(ULONG) Release() override {
+        const LONG remaining = --references_;
+        if (remaining == 0) {
+            delete this;  // the contained handler's state and site first, the lock last
+            serverModule().Unlock();
+        }
+        return static_cast<ULONG>(remaining);
+    }
+
+private:
+    friend class ContextMenuHandler;
+    ~NonDelegatingUnknown() = default;
+
+    LONG references_ = 0;
+    ContextMenuHandler handler_;
+};
+
 ContextMenuHandler::ContextMenuHandler(IUnknown* outer)
     : outer_(outer), state_(serverModule().instance()) {}
 
-HRESULT ContextMenuHandler::Create(REFIID iid, void** out) {
-    if (!out) return E_POINTER;
-    *out = nullptr;
-    // Its state throws std::bad_alloc when memory does not suffice for the menu texts.
-    auto* handler = new (std::nothrow) ContextMenuHandler(nullptr);
-    if (!handler) return E_OUTOFMEMORY;
+template <class Object>
+HRESULT ContextMenuHandler::handOut(Object* object, REFIID iid, void** out) {
+    if (!object) return E_OUTOFMEMORY;
     serverModule().Lock();
-    const HRESULT hr = handler->QueryInterface(iid, out);
+    const HRESULT hr = object->QueryInterface(iid, out);
     if (hr != S_OK) {
         if (*out) static_cast<IUnknown*>(*out)->Release();
         *out = nullptr;
         // Never counted: undo the creation directly.
-        delete handler;
+        delete object;
         serverModule().Unlock();
     }
     return hr;
+}
+
+HRESULT ContextMenuHandler::Create(IUnknown* outer, REFIID iid, void** out) {
+    if (!out) return E_POINTER;
+    *out = nullptr;
+    // Its state throws std::bad_alloc when memory does not suffice for the menu texts.
+    if (!outer) return handOut(new (std::nothrow) ContextMenuHandler(nullptr), iid, out);
+    // Inside an aggregate only the non-delegating IUnknown may be handed out: any other
+    // interface would count on the outer object and leave this one alive forever.
+    if (!IsEqualIID(iid, IID_IUnknown)) return CLASS_E_NOAGGREGATION;
+    return handOut(new (std::nothrow) NonDelegatingUnknown(outer), iid, out);
 }
 
 HRESULT ContextMenuHandler::lookup(REFIID iid, void** out) {

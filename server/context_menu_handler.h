@@ -1,7 +1,9 @@
-// The GotoList handler object: the COM identity of the context-menu handler. Its menu
-// work is done by HandlerState; this class answers for the interfaces, counts its
-// references, keeps the site of IObjectWithSite and serves IGotoList's automation
-// from the module's TypeInfoCache.
+// The GotoList handler object: the COM identity of the context-menu handler, its
+// creation and its aggregation. Its menu work is done by HandlerState; this class answers
+// for the interfaces, counts its references, keeps the site of IObjectWithSite and serves
+// IGotoList's automation from the module's TypeInfoCache. Inside an aggregate it is held
+// by a non-delegating IUnknown of its own, and its interfaces delegate to the
+// controlling outer object.
 #pragma once
 
 #include <windows.h>
@@ -18,8 +20,11 @@ class ContextMenuHandler final : public IObjectWithSite,
                                  public IContextMenu3,
                                  public IGotoList {
 public:
-    // A standalone object answering `iid`; holds one module lock while it lives.
-    static HRESULT Create(REFIID iid, void** out);
+    // Makes one object, standalone when `outer` is null, else inside the aggregate whose
+    // controlling IUnknown is `outer` (which asks for IID_IUnknown, the non-delegating
+    // one); it holds one module lock while it lives. The class factory's instance
+    // creator.
+    static HRESULT Create(IUnknown* outer, REFIID iid, void** out);
 
     // IUnknown (shared by the four bases).
     STDMETHODIMP QueryInterface(REFIID iid, void** out) override;
@@ -56,7 +61,12 @@ public:
     HRESULT lookup(REFIID iid, void** out);
 
 private:
-    friend class AggregatedHandler;
+    class NonDelegatingUnknown;
+
+    // Hands the new `object` out as `iid`, with one module lock held for it; an object
+    // not handed out is deleted and the lock given back.
+    template <class Object>
+    static HRESULT handOut(Object* object, REFIID iid, void** out);
 
     // `outer` is null for a standalone object, else the controlling IUnknown of the
     // aggregate, to which AddRef, Release and QueryInterface are delegated.

@@ -1,10 +1,34 @@
-// The entry points of tovak.dll. Each runs behind the module's exception boundary.
+// The top of tovak.dll: the classes it serves and its entry points. Each entry point
+// runs behind the module's exception boundary.
 #include <windows.h>
 
 #include "common/exception_boundary.h"
 #include "extension/module_icons.h"
+#include "halvint.h"
+#include "resources/resource_ids.h"
+#include "server/class_factory.h"
 #include "server/class_table.h"
+#include "server/context_menu_handler.h"
+#include "server/registration_resource.h"
 #include "server/server_module.h"
+
+namespace {
+
+HRESULT registerGotoList(bool registering, RegistrationScope scope) {
+    // The interpreter supplies the module's path itself.
+    return applyRegistrationResource(IDR_GOTOLIST_SCRIPT, registering, nullptr, scope);
+}
+
+}  // namespace
+
+ClassEntry* moduleClassTable() {
+    static ClassEntry table[] = {
+        {&CLSID_GotoList, registerGotoList, ClassFactory::Create, ContextMenuHandler::Create,
+         nullptr},
+        {nullptr, nullptr, nullptr, nullptr, nullptr},
+    };
+    return table;
+}
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
     return entryBoundary(TRUE, [&] {

@@ -9,9 +9,7 @@
 #include "common/module_handle.h"
 #include "common/module_path.h"
 #include "server/classes_root_redirect.h"
-#include "server/registry_script_interpreter.h"
 #include "server/server_module.h"
-#include "server/task_memory.h"
 #include "server/win32_registry.h"
 
 namespace {
@@ -41,9 +39,9 @@ HRESULT shortPathOf(const std::u16string& path, std::u16string& shortPath) {
 
 }  // namespace
 
-HRESULT RegistryScriptInterpreter::applyResource(const char16_t* moduleFile,
-                                                 std::uint16_t resourceId,
-                                                 const char16_t* resourceType, bool registering) {
+HRESULT applyScriptResource(RegistryScriptInterpreter& interpreter, TaskMemory& memory,
+                            const char16_t* moduleFile, std::uint16_t resourceId,
+                            const char16_t* resourceType, bool registering) {
     if (!moduleFile || !resourceType) return E_POINTER;
     const ModuleHandle module(
         LoadLibraryExW(reinterpret_cast<LPCWSTR>(moduleFile), nullptr, LOAD_LIBRARY_AS_DATAFILE));
@@ -58,12 +56,12 @@ HRESULT RegistryScriptInterpreter::applyResource(const char16_t* moduleFile,
     if (!bytes) return lastErrorResult();
 
     // The script is the resource's bytes followed by a NUL.
-    auto* script = static_cast<char*>(memory_.allocate(static_cast<std::size_t>(size) + 1));
+    auto* script = static_cast<char*>(memory.allocate(static_cast<std::size_t>(size) + 1));
     if (!script) return E_OUTOFMEMORY;
     std::memcpy(script, bytes, size);
     script[size] = '\0';
-    const HRESULT hr = applyText(script, registering);
-    memory_.release(script);
+    const HRESULT hr = interpreter.applyText(script, registering);
+    memory.release(script);
     return hr;
 }
 
@@ -81,7 +79,8 @@ HRESULT applyModuleScript(RegistryAccess& registry, UINT resourceId, bool regist
     if (SUCCEEDED(hr)) hr = ansiPath(path, ansi);
     if (FAILED(hr)) return hr;
 
-    RegistryScriptInterpreter interpreter(registry, ansiCodePage(), processTaskMemory());
+    TaskMemory& memory = processTaskMemory();
+    RegistryScriptInterpreter interpreter(registry, ansiCodePage(), memory);
     // Inserted into quoted tokens, the path carries its single quotes doubled.
     std::u16string quoted;
     for (char16_t c : path) {
@@ -95,8 +94,8 @@ HRESULT applyModuleScript(RegistryAccess& registry, UINT resourceId, bool regist
                                              reinterpret_cast<const char16_t*>(pair->value));
     }
     if (FAILED(hr)) return hr;
-    return interpreter.applyResource(path.c_str(), static_cast<std::uint16_t>(resourceId),
-                                     u"REGISTRY", registering);
+    return applyScriptResource(interpreter, memory, path.c_str(),
+                               static_cast<std::uint16_t>(resourceId), u"REGISTRY", registering);
 }
 
 }  // namespace

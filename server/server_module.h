@@ -6,7 +6,7 @@
 
 #include <cstddef>
 
-#include "server/class_entry.h"
+#include "server/class_table.h"
 
 class ServerModule {
 public:

@@ -1,4 +1,4 @@
-#include "server/task_memory.h"
+#include "registry_script/task_memory.h"
 
 #include <objbase.h>
 

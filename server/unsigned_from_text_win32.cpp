@@ -1,4 +1,4 @@
-#include "server/unsigned_from_text.h"
+#include "registry_script/unsigned_from_text.h"
 
 #include <oleauto.h>
 

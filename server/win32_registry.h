@@ -1,7 +1,7 @@
 // The Win32 registry behind the RegistryAccess seam, through the ANSI calls.
 #pragma once
 
-#include "server/registry_access.h"
+#include "registry_script/registry_access.h"
 
 class Win32Registry final : public RegistryAccess {
 public:

@@ -8,10 +8,10 @@
 #include <cstdio>
 #include <string>
 
-#include "server/registry_script_interpreter.h"
-#include "server/task_memory.h"
-#include "tests/common/emulated_code_page.h"
-#include "tests/server/memory_registry.h"
+#include "common/emulated_code_page.h"
+#include "registry_script/memory_registry.h"
+#include "registry_script/registry_script_interpreter.h"
+#include "registry_script/task_memory.h"
 
 namespace {
 

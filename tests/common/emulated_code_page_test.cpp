@@ -1,6 +1,6 @@
 // The emulated code pages must behave like Windows where the portable logic relies on
 // them, or native tests would prove nothing.
-#include "tests/common/emulated_code_page.h"
+#include "common/emulated_code_page.h"
 
 #include <gtest/gtest.h>
 

@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/common/emulated_code_page.h"
+#include "common/emulated_code_page.h"
 
 namespace {
 

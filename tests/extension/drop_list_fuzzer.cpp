@@ -13,8 +13,8 @@
 #include <string>
 #include <vector>
 
+#include "common/emulated_code_page.h"
 #include "extension/drop_list.h"
-#include "tests/common/emulated_code_page.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include "common/emulated_code_page.h"
 #include "tests/common/drop_block.h"
-#include "tests/common/emulated_code_page.h"
 
 namespace {
 

@@ -13,7 +13,7 @@
 #include "extension/handler_state.h"
 #include "extension/item_layout.h"
 #include "tests/extension/dib_canvas.h"
-#include "server/context_menu_handler_creator.h"
+#include "server/context_menu_handler.h"
 #include "server/server_module.h"
 #include "tests/common/module_path.h"
 
@@ -278,7 +278,7 @@ TEST(OwnerDrawSite, ItemsFollowTheDpiOfTheSitesWindow) {
     ASSERT_EQ(96u, getDpiForWindow(unaware));
 
     void* out = nullptr;
-    HRESULT hr = createContextMenuHandler(nullptr, IID_IContextMenu3, &out);
+    HRESULT hr = ContextMenuHandler::Create(nullptr, IID_IContextMenu3, &out);
     ASSERT_EQ(S_OK, hr) << std::hex << hr;
     auto* handler = static_cast<IContextMenu3*>(out);
     HMENU menu = CreatePopupMenu();

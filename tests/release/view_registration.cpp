@@ -17,9 +17,10 @@
 
 #include "common/code_page.h"
 #include "common/com_ref.h"
+#include "registry_script/registry_script_interpreter.h"
+#include "registry_script/task_memory.h"
 #include "resources/resource_ids.h"
-#include "server/registry_script_interpreter.h"
-#include "server/task_memory.h"
+#include "server/registration_resource.h"
 #include "server/type_library_path.h"
 #include "server/win32_registry.h"
 
@@ -77,10 +78,12 @@ HRESULT applyScript(RegistryAccess& registry, const std::u16string& path, bool r
         quoted += c;
         if (c == u'\'') quoted += c;
     }
-    RegistryScriptInterpreter interpreter(registry, ansiCodePage(), processTaskMemory());
+    TaskMemory& memory = processTaskMemory();
+    RegistryScriptInterpreter interpreter(registry, ansiCodePage(), memory);
     const HRESULT hr = interpreter.substitutions().add(u"Module", quoted.c_str());
     if (FAILED(hr)) return hr;
-    return interpreter.applyResource(module.c_str(), IDR_GOTOLIST_SCRIPT, u"REGISTRY", registering);
+    return applyScriptResource(interpreter, memory, module.c_str(), IDR_GOTOLIST_SCRIPT,
+                               u"REGISTRY", registering);
 }
 
 // The type library, as the DLL registers it: under its path, its folder as help folder.

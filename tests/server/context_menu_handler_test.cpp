@@ -8,7 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "halvint.h"
-#include "server/context_menu_handler_creator.h"
+#include "server/context_menu_handler.h"
 #include "server/server_module.h"
 #include "tests/common/counting_unknown.h"
 #include "tests/common/fake_data_object.h"
@@ -65,7 +65,7 @@ protected:
     void SetUp() override {
         locksBefore_ = serverModule().lockCount();
         void* out = kSentinel;
-        const HRESULT hr = createContextMenuHandler(nullptr, IID_IUnknown, &out);
+        const HRESULT hr = ContextMenuHandler::Create(nullptr, IID_IUnknown, &out);
         ASSERT_EQ(S_OK, hr) << std::hex << hr;
         unknown_ = static_cast<IUnknown*>(out);
         EXPECT_EQ(locksBefore_ + 1, serverModule().lockCount());
@@ -128,15 +128,15 @@ TEST_F(HandlerIdentity, RefusesIDispatchAndStrangersWithANullOutPointer) {
 TEST(HandlerCreation, UnknownInterfaceIsRefusedAndTheLockGivenBack) {
     const LONG before = serverModule().lockCount();
     void* out = kSentinel;
-    HRESULT hr = createContextMenuHandler(nullptr, IID_IDispatch, &out);
+    HRESULT hr = ContextMenuHandler::Create(nullptr, IID_IDispatch, &out);
     EXPECT_EQ(E_NOINTERFACE, hr) << std::hex << hr;
     EXPECT_EQ(nullptr, out);
     EXPECT_EQ(before, serverModule().lockCount());
 
-    EXPECT_EQ(E_POINTER, createContextMenuHandler(nullptr, IID_IUnknown, nullptr));
+    EXPECT_EQ(E_POINTER, ContextMenuHandler::Create(nullptr, IID_IUnknown, nullptr));
     EXPECT_EQ(before, serverModule().lockCount());
 
-    hr = createContextMenuHandler(nullptr, IID_IContextMenu3, &out);
+    hr = ContextMenuHandler::Create(nullptr, IID_IContextMenu3, &out);
     ASSERT_EQ(S_OK, hr) << std::hex << hr;
     EXPECT_EQ(before + 1, serverModule().lockCount());
     EXPECT_EQ(0u, static_cast<IUnknown*>(out)->Release());
@@ -181,7 +181,7 @@ TEST(HandlerRelease, FinalReleaseGivesBackSiteDataObjectAndLockOnce) {
     CountingUnknown site;
     FakeDataObject data(DV_E_FORMATETC);  // counts references, gives no drop list
     void* out = nullptr;
-    ASSERT_EQ(S_OK, createContextMenuHandler(nullptr, IID_IShellExtInit, &out));
+    ASSERT_EQ(S_OK, ContextMenuHandler::Create(nullptr, IID_IShellExtInit, &out));
     auto* init = static_cast<IShellExtInit*>(out);
     init->Initialize(nullptr, &data, nullptr);  // no drop list: the data object stays held
     EXPECT_EQ(1, data.references());
@@ -201,12 +201,12 @@ TEST(HandlerAggregation, InterfacesCountOnTheOuterObject) {
     const LONG before = serverModule().lockCount();
     CountingOuter outer;
     void* out = kSentinel;
-    HRESULT hr = createContextMenuHandler(&outer, IID_IContextMenu, &out);
+    HRESULT hr = ContextMenuHandler::Create(&outer, IID_IContextMenu, &out);
     EXPECT_EQ(CLASS_E_NOAGGREGATION, hr) << std::hex << hr;
     EXPECT_EQ(nullptr, out);
     EXPECT_EQ(before, serverModule().lockCount());
 
-    hr = createContextMenuHandler(&outer, IID_IUnknown, &out);
+    hr = ContextMenuHandler::Create(&outer, IID_IUnknown, &out);
     ASSERT_EQ(S_OK, hr) << std::hex << hr;
     auto* inner = static_cast<IUnknown*>(out);
     EXPECT_EQ(0, outer.references());
@@ -253,7 +253,7 @@ TEST(HandlerAggregation, DelegatingOuterHandsInterfacesToTheInnerObject) {
     const LONG before = serverModule().lockCount();
     CountingOuter outer;
     void* out = nullptr;
-    ASSERT_EQ(S_OK, createContextMenuHandler(&outer, IID_IUnknown, &out));
+    ASSERT_EQ(S_OK, ContextMenuHandler::Create(&outer, IID_IUnknown, &out));
     outer.inner_ = static_cast<IUnknown*>(out);
     IObjectWithSite* withSite = query<IObjectWithSite>(&outer, IID_IObjectWithSite);
     ASSERT_NE(nullptr, withSite);

@@ -8,10 +8,10 @@
 #include <gtest/gtest.h>
 
 #include "common/code_page.h"
+#include "registry_script/registry_script_interpreter.h"
+#include "registry_script/task_memory.h"
 #include "server/registration_resource.h"
-#include "server/registry_script_interpreter.h"
 #include "server/server_module.h"
-#include "server/task_memory.h"
 #include "server/win32_registry.h"
 #include "tests/server/registry_test_key.h"
 

@@ -10,10 +10,10 @@
 #include <gtest/gtest.h>
 
 #include "common/code_page.h"
+#include "registry_script/registry_script_interpreter.h"
+#include "registry_script/task_memory.h"
 #include "server/registration_resource.h"
-#include "server/registry_script_interpreter.h"
 #include "server/server_module.h"
-#include "server/task_memory.h"
 #include "server/win32_registry.h"
 #include "tests/server/registry_test_key.h"
 
@@ -196,7 +196,8 @@ protected:
         Win32Registry registry;
         RegistryScriptInterpreter interpreter(registry, ansiCodePage(), processTaskMemory());
         interpreter.substitutions().add(u"Module", u"C:\\it''s\\tovak.dll");
-        return interpreter.applyResource(file.c_str(), id, type.c_str(), registering);
+        return applyScriptResource(interpreter, processTaskMemory(), file.c_str(), id, type.c_str(),
+                                   registering);
     }
 };
 
@@ -225,8 +226,9 @@ TEST_F(ResourceTest, MissingModuleOrResourceGivesTheWin32Error) {
     EXPECT_EQ(HRESULT_FROM_WIN32(ERROR_RESOURCE_TYPE_NOT_FOUND), hr) << std::hex << hr;
     Win32Registry registry;
     RegistryScriptInterpreter interpreter(registry, ansiCodePage(), processTaskMemory());
-    EXPECT_EQ(E_POINTER, interpreter.applyResource(nullptr, 1, u"REGISTRY", true));
-    EXPECT_EQ(E_POINTER, interpreter.applyResource(u"x.dll", 1, nullptr, true));
+    TaskMemory& memory = processTaskMemory();
+    EXPECT_EQ(E_POINTER, applyScriptResource(interpreter, memory, nullptr, 1, u"REGISTRY", true));
+    EXPECT_EQ(E_POINTER, applyScriptResource(interpreter, memory, u"x.dll", 1, nullptr, true));
     EXPECT_EQ(E_POINTER, interpreter.applyText(nullptr, true));
     EXPECT_FALSE(keyExists("Software\\TovakTest.Interp.Resource"));
 }

@@ -12,7 +12,7 @@
 
 #include "halvint.h"
 #include "common/com_ref.h"
-#include "server/context_menu_handler_creator.h"
+#include "server/context_menu_handler.h"
 #include "server/server_module.h"
 #include "server/type_info_cache.h"
 #include "tests/common/module_path.h"
@@ -61,7 +61,7 @@ private:
 TEST(GotoListAutomation, LoadErrorUntilRegisteredThenServedWithoutAnotherStep) {
     UnRegisterTypeLib(LIBID_HALVINTLib, 1, 0, 0, kSysKind);  // left over by a broken run
     void* out = nullptr;
-    ASSERT_EQ(S_OK, createContextMenuHandler(nullptr, IID_IGotoList, &out));
+    ASSERT_EQ(S_OK, ContextMenuHandler::Create(nullptr, IID_IGotoList, &out));
     ComRef<IGotoList> goToList;
     goToList.attach(static_cast<IGotoList*>(out));
 
@@ -116,7 +116,7 @@ TEST(GotoListAutomation, UnknownNameStopsWithEarlierIdsStored) {
     RegisteredLibrary registered;
     ASSERT_EQ(S_OK, registered.result()) << std::hex << registered.result();
     void* out = nullptr;
-    ASSERT_EQ(S_OK, createContextMenuHandler(nullptr, IID_IGotoList, &out));
+    ASSERT_EQ(S_OK, ContextMenuHandler::Create(nullptr, IID_IGotoList, &out));
     ComRef<IGotoList> goToList;
     goToList.attach(static_cast<IGotoList*>(out));
     OLECHAR invoke[] = L"Invoke";

@@ -9,7 +9,7 @@
 #include <cstdio>
 #include <string>
 
-#include "server/context_menu_handler_creator.h"
+#include "server/context_menu_handler.h"
 #include "server/server_module.h"
 
 namespace {
@@ -137,7 +137,7 @@ int main(int argc, char** argv) {
     }
     serverModule().Init(dll, nullptr);
     void* out = nullptr;
-    HRESULT hr = createContextMenuHandler(nullptr, IID_IContextMenu3, &out);
+    HRESULT hr = ContextMenuHandler::Create(nullptr, IID_IContextMenu3, &out);
     if (FAILED(hr)) {
         std::fprintf(stderr, "no handler, hr 0x%08lx\n", static_cast<unsigned long>(hr));
         return 1;

@@ -29,10 +29,10 @@
 #include <tuple>
 #include <vector>
 
-#include "server/registry_script_interpreter.h"
+#include "common/emulated_code_page.h"
+#include "registry_script/memory_registry.h"
+#include "registry_script/registry_script_interpreter.h"
 #include "server/type_library_path.h"
-#include "tests/common/emulated_code_page.h"
-#include "tests/server/memory_registry.h"
 #include "tools/msi/type_library_file.h"
 
 namespace {

@@ -4,10 +4,10 @@
 
 #include <gtest/gtest.h>
 
-#include "server/substitution_table.h"
-#include "tests/common/emulated_code_page.h"
-#include "tests/server/counting_task_memory.h"
-#include "tests/server/script_test_fixture.h"
+#include "common/emulated_code_page.h"
+#include "registry_script/substitution_table.h"
+#include "tests/registry_script/counting_task_memory.h"
+#include "tests/registry_script/script_test_fixture.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "tests/common/emulated_code_page.h"
+#include "common/emulated_code_page.h"
 
 #include <iconv.h>
 

@@ -1,7 +1,7 @@
 // The process's task allocator on Linux: the C heap.
 #include <cstdlib>
 
-#include "server/task_memory.h"
+#include "registry_script/task_memory.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // VarUI4FromStr on Linux, for the forms a registry script uses: optional blanks, an
 // optional '+', decimal digits, optional blanks. Anything else is a type mismatch; a
 // number above 0xFFFFFFFF an overflow, as the platform reports them.
-#include "server/unsigned_from_text.h"
+#include "registry_script/unsigned_from_text.h"
 
 namespace {
 

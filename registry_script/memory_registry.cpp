@@ -1,4 +1,4 @@
-#include "tests/server/memory_registry.h"
+#include "registry_script/memory_registry.h"
 
 #include <cstdio>
 #include <cstring>

@@ -1,7 +1,7 @@
-// Code pages 1252 and 932 on Linux, for the native tests and the fuzzer: the lead-byte
-// ranges and CharNextA stepping of Windows, case folding of ASCII (and of Latin-1
-// letters in 1252), and conversion through glibc's iconv with '?' for what a code page
-// cannot represent.
+// Code pages 1252 and 932 on Linux, for the portable code built there (the installer
+// rows lister, the native tests and the fuzzers): the lead-byte ranges and CharNextA
+// stepping of Windows, case folding of ASCII (and of Latin-1 letters in 1252), and
+// conversion through glibc's iconv with '?' for what a code page cannot represent.
 #pragma once
 
 #include "common/code_page.h"

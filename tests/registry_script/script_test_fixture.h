@@ -9,10 +9,10 @@
 
 #include <gtest/gtest.h>
 
-#include "server/registry_script_interpreter.h"
-#include "tests/common/emulated_code_page.h"
-#include "tests/server/counting_task_memory.h"
-#include "tests/server/memory_registry.h"
+#include "common/emulated_code_page.h"
+#include "registry_script/memory_registry.h"
+#include "registry_script/registry_script_interpreter.h"
+#include "tests/registry_script/counting_task_memory.h"
 
 // The HRESULT as 0x... in a failure message; EXPECT_HR compares two of them so.
 inline std::string hex(HRESULT hr) {

@@ -6,7 +6,7 @@
 
 #include "common/code_page.h"
 #include "common/hresult.h"
-#include "server/task_memory.h"
+#include "registry_script/task_memory.h"
 
 class SubstitutionTable {
 public:

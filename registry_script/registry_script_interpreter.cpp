@@ -1,10 +1,10 @@
-#include "server/registry_script_interpreter.h"
+#include "registry_script/registry_script_interpreter.h"
 
 #include <cstring>
 #include <new>
 #include <string>
 
-#include "server/unsigned_from_text.h"
+#include "registry_script/unsigned_from_text.h"
 
 namespace {
 
@@ -355,61 +355,78 @@ bool RegistryScriptInterpreter::hasNamedValues(RegistryKey key) {
     return name[0] != '\0';
 }
 
+HRESULT RegistryScriptInterpreter::readNextItemToken() {
+    const HRESULT hr = readToken();
+    return SUCCEEDED(hr) ? skipValueClause() : hr;
+}
+
+HRESULT RegistryScriptInterpreter::readRemoveKeyword(ItemKeywords& keywords) {
+    keywords.deletes = isKeyword("Delete");
+    keywords.removes = keywords.deletes || isKeyword("ForceRemove");
+    return keywords.removes ? readToken() : S_OK;
+}
+
+HRESULT RegistryScriptInterpreter::readKeepKeyword(ItemKeywords& keywords) {
+    keywords.keeps = isKeyword("NoRemove");
+    return keywords.keeps ? readToken() : S_OK;
+}
+
+HRESULT RegistryScriptInterpreter::readItemKeywords(ItemKeywords& keywords) {
+    const HRESULT hr = readRemoveKeyword(keywords);
+    return SUCCEEDED(hr) ? readKeepKeyword(keywords) : hr;
+}
+
+HRESULT RegistryScriptInterpreter::openOrCreateKey(RegistryKey parent, OpenKey& current) {
+    RegistryKey key = kNoRegistryKey;
+    bool created = false;
+    if (registry_.openKey(parent, token_, registry_access::kAllAccess, &key) !=
+            registry_status::kSuccess &&
+        registry_.openKey(parent, token_, registry_access::kRead, &key) !=
+            registry_status::kSuccess) {
+        if (registry_.createKey(parent, token_, registry_access::kAllAccess, &key) !=
+            registry_status::kSuccess) {
+            return DISP_E_EXCEPTION;
+        }
+        created = true;
+    }
+    if (current.replace(key) != registry_status::kSuccess && created) return DISP_E_EXCEPTION;
+    return S_OK;
+}
+
 HRESULT RegistryScriptInterpreter::walkRegister(RegistryKey parent, int depth) {
     if (depth > kMaxBlockDepth) return DISP_E_EXCEPTION;
     OpenKey current(registry_);
     HRESULT hr = readToken();
     if (FAILED(hr)) return hr;
     while (token_[0] != '}') {
+        ItemKeywords keywords;
+        hr = readRemoveKeyword(keywords);
+        if (FAILED(hr)) return hr;
         // A block right after a Delete or value item belongs to no key of its own.
         bool itemHasKey = true;
-        const bool isDelete = isKeyword("Delete");
-        if (isDelete || isKeyword("ForceRemove")) {
-            hr = readToken();
-            if (FAILED(hr)) return hr;
+        if (keywords.removes) {
             if (!isUsableKeyName(token_)) return DISP_E_EXCEPTION;
             if (!isProtected(token_)) deleteTree(parent, token_);
-            if (isDelete) {
+            if (keywords.deletes) {
                 itemHasKey = false;
-                hr = readToken();
-                if (SUCCEEDED(hr)) hr = skipValueClause();
+                hr = readNextItemToken();
                 if (FAILED(hr)) return hr;
             }
         }
-        if (!isDelete) {
-            if (isKeyword("NoRemove")) {
-                hr = readToken();
-                if (FAILED(hr)) return hr;
-            }
+        if (!keywords.deletes) {
+            hr = readKeepKeyword(keywords);
+            if (FAILED(hr)) return hr;
             if (isKeyword("Val")) {
                 itemHasKey = false;
                 hr = readValueItemHead();
-                if (FAILED(hr)) return hr;
-                hr = writeValue(parent, valueName_);
+                if (SUCCEEDED(hr)) hr = writeValue(parent, valueName_);
                 if (FAILED(hr)) return hr;
             } else {
                 if (!isUsableKeyName(token_)) return DISP_E_EXCEPTION;
-                RegistryKey key = kNoRegistryKey;
-                bool created = false;
-                if (registry_.openKey(parent, token_, registry_access::kAllAccess, &key) !=
-                        registry_status::kSuccess &&
-                    registry_.openKey(parent, token_, registry_access::kRead, &key) !=
-                        registry_status::kSuccess) {
-                    if (registry_.createKey(parent, token_, registry_access::kAllAccess, &key) !=
-                        registry_status::kSuccess) {
-                        return DISP_E_EXCEPTION;
-                    }
-                    created = true;
-                }
-                if (current.replace(key) != registry_status::kSuccess && created) {
-                    return DISP_E_EXCEPTION;
-                }
-                hr = readToken();
+                hr = openOrCreateKey(parent, current);
+                if (SUCCEEDED(hr)) hr = readToken();
+                if (SUCCEEDED(hr) && token_[0] == '=') hr = writeValue(current.get(), nullptr);
                 if (FAILED(hr)) return hr;
-                if (token_[0] == '=') {
-                    hr = writeValue(current.get(), nullptr);
-                    if (FAILED(hr)) return hr;
-                }
             }
         }
         if (std::strcmp(token_, "{") == 0) {
@@ -422,114 +439,146 @@ HRESULT RegistryScriptInterpreter::walkRegister(RegistryKey parent, int depth) {
     return S_OK;
 }
 
-HRESULT RegistryScriptInterpreter::walkUnregister(RegistryKey parent, int depth) {
-    if (depth > kMaxBlockDepth) return DISP_E_EXCEPTION;
+// The current key item's name, for its deletion after its block. Names of every usual
+// length stay on the stack, so that running out of memory cannot stop an unregistration
+// half-way; only a longer name (a double-byte name of up to 255 characters takes up to
+// 510 bytes) is held on the heap.
+class RegistryScriptInterpreter::KeyName {
+public:
+    KeyName() = default;
+    KeyName(const KeyName&) = delete;
+    KeyName& operator=(const KeyName&) = delete;
+
+    const char* get() const { return name_; }
+
+    HRESULT assign(const char* name) {
+        const std::size_t length = std::strlen(name);
+        if (length < kShortKeyNameSize) {
+            std::memcpy(short_, name, length + 1);
+            name_ = short_;
+            return S_OK;
+        }
+        try {
+            long_.assign(name, length);
+        } catch (const std::bad_alloc&) {
+            return E_OUTOFMEMORY;
+        }
+        name_ = long_.c_str();
+        return S_OK;
+    }
+
+private:
+    char short_[kShortKeyNameSize] = {};
+    std::string long_;
+    const char* name_ = short_;
+};
+
+// What the unregister walk of one level carries from item to item.
+struct RegistryScriptInterpreter::UnregisterLevel {
+    explicit UnregisterLevel(RegistryAccess& registry) : current(registry) {}
+
     // Skip mode: on once a key cannot be opened, until this level has read one block.
     bool skip = false;
+    // Off for the rest of the level from its first NoRemove on.
     bool removal = true;
-    OpenKey current(registry_);
-    // The current key item's name, for its deletion after its block. Names of every
-    // usual length stay on the stack, so that running out of memory cannot stop an
-    // unregistration half-way; only a longer name (a double-byte name of up to 255
-    // characters takes up to 510 bytes) is held on the heap.
-    char shortName[kShortKeyNameSize];
-    std::string longName;
-    const char* keyName = shortName;
+    OpenKey current;
+    KeyName keyName;
+};
+
+HRESULT RegistryScriptInterpreter::walkUnregister(RegistryKey parent, int depth) {
+    if (depth > kMaxBlockDepth) return DISP_E_EXCEPTION;
+    UnregisterLevel level(registry_);
     HRESULT hr = readToken();
     if (FAILED(hr)) return hr;
     while (token_[0] != '}') {
-        if (isKeyword("ForceRemove") || isKeyword("Delete")) {
-            hr = readToken();
-            if (FAILED(hr)) return hr;
-        }
-        if (isKeyword("NoRemove")) {
-            removal = false;
-            hr = readToken();
-            if (FAILED(hr)) return hr;
-        }
-        if (isKeyword("Val")) {
-            hr = readValueItemHead();
-            if (FAILED(hr)) return hr;
-            if (!skip) registry_.deleteValue(parent, valueName_);
-            hr = skipValueClause();
-            if (FAILED(hr)) return hr;
-            continue;
-        }
-
-        // A key item. Its name is kept whole, as long as the register walk accepts it
-        // (a double-byte name of up to 255 characters takes up to 510 bytes).
-        if (!isUsableKeyName(token_)) return DISP_E_EXCEPTION;
-        const std::size_t nameLength = std::strlen(token_);
-        if (nameLength < kShortKeyNameSize) {
-            std::memcpy(shortName, token_, nameLength + 1);
-            keyName = shortName;
-        } else {
-            try {
-                longName.assign(token_, nameLength);
-            } catch (const std::bad_alloc&) {
-                return E_OUTOFMEMORY;
-            }
-            keyName = longName.c_str();
-        }
-        if (!skip) {
-            current.close();
-            RegistryKey key = kNoRegistryKey;
-            if (registry_.openKey(parent, keyName, registry_access::kRead, &key) ==
-                registry_status::kSuccess) {
-                current.replace(key);
-            } else {
-                skip = true;
-            }
-        }
-
-        // Straight to the deletion when the key is open, empty of subkeys and of named
-        // values; otherwise its clause and block are read first.
-        const bool straight = !skip && !hasSubKeys(current.get()) && !hasNamedValues(current.get());
-        bool blockWalked = false;
-        if (!straight) {
-            hr = readToken();
-            if (SUCCEEDED(hr)) hr = skipValueClause();
-            if (FAILED(hr)) return hr;
-            if (token_[0] == '{') {
-                hr = skip ? skipBlock() : walkUnregister(current.get(), depth + 1);
-                if (FAILED(hr)) return hr;
-                blockWalked = true;
-                if (skip) {
-                    skip = false;
-                    hr = readToken();
-                    if (SUCCEEDED(hr)) hr = skipValueClause();
-                    if (FAILED(hr)) return hr;
-                    continue;
-                }
-            }
-            if (skip) continue;
-            if (hasSubKeys(current.get())) {
-                // The key stays with what is left in it. Only a walked block leaves its
-                // closing brace as the current token; otherwise the token read above
-                // already is the next item.
-                if (blockWalked) {
-                    hr = readToken();
-                    if (FAILED(hr)) return hr;
-                }
-                continue;
-            }
-        }
-
-        if (current.close() != registry_status::kSuccess) return DISP_E_EXCEPTION;
-        if (removal) registry_.deleteKey(parent, keyName);
-        if (straight || blockWalked) {
-            hr = readToken();
-            if (SUCCEEDED(hr)) hr = skipValueClause();
-            if (FAILED(hr)) return hr;
-        }
-        if (straight && token_[0] == '{') {
-            // The block of a key that is gone already: read over, nothing changed.
-            hr = skipBlock();
-            if (SUCCEEDED(hr)) hr = readToken();
-            if (SUCCEEDED(hr)) hr = skipValueClause();
-            if (FAILED(hr)) return hr;
-        }
+        ItemKeywords keywords;
+        hr = readItemKeywords(keywords);
+        if (FAILED(hr)) return hr;
+        if (keywords.keeps) level.removal = false;
+        hr =
+            isKeyword("Val") ? unregisterValue(parent, level) : unregisterKey(parent, depth, level);
+        if (FAILED(hr)) return hr;
     }
+    return S_OK;
+}
+
+HRESULT RegistryScriptInterpreter::unregisterValue(RegistryKey parent,
+                                                   const UnregisterLevel& level) {
+    const HRESULT hr = readValueItemHead();
+    if (FAILED(hr)) return hr;
+    if (!level.skip) registry_.deleteValue(parent, valueName_);
+    return skipValueClause();
+}
+
+HRESULT RegistryScriptInterpreter::unregisterKey(RegistryKey parent, int depth,
+                                                 UnregisterLevel& level) {
+    // The name is kept whole, as long as the register walk accepts it.
+    if (!isUsableKeyName(token_)) return DISP_E_EXCEPTION;
+    const HRESULT hr = level.keyName.assign(token_);
+    if (FAILED(hr)) return hr;
+    if (!level.skip) openItemKey(parent, level);
+    // Straight to the deletion when the key is open, empty of subkeys and of named
+    // values; otherwise its clause and block are read first.
+    const bool empty =
+        !level.skip && !hasSubKeys(level.current.get()) && !hasNamedValues(level.current.get());
+    return empty ? unregisterEmptyKey(parent, level)
+                 : unregisterKeyWithContent(parent, depth, level);
+}
+
+void RegistryScriptInterpreter::openItemKey(RegistryKey parent, UnregisterLevel& level) {
+    level.current.close();
+    RegistryKey key = kNoRegistryKey;
+    if (registry_.openKey(parent, level.keyName.get(), registry_access::kRead, &key) ==
+        registry_status::kSuccess) {
+        level.current.replace(key);
+    } else {
+        level.skip = true;
+    }
+}
+
+HRESULT RegistryScriptInterpreter::unregisterEmptyKey(RegistryKey parent, UnregisterLevel& level) {
+    HRESULT hr = removeItemKey(parent, level);
+    if (SUCCEEDED(hr)) hr = readNextItemToken();
+    if (SUCCEEDED(hr) && token_[0] == '{') {
+        // The block of a key that is gone already: read over, nothing changed.
+        hr = skipBlock();
+        if (SUCCEEDED(hr)) hr = readNextItemToken();
+    }
+    return hr;
+}
+
+HRESULT RegistryScriptInterpreter::unregisterKeyWithContent(RegistryKey parent, int depth,
+                                                            UnregisterLevel& level) {
+    HRESULT hr = readNextItemToken();
+    if (FAILED(hr)) return hr;
+    bool blockWalked = false;
+    if (token_[0] == '{') {
+        if (level.skip) {
+            // The first block this level reads ends skip mode.
+            hr = skipBlock();
+            if (FAILED(hr)) return hr;
+            level.skip = false;
+            return readNextItemToken();
+        }
+        hr = walkUnregister(level.current.get(), depth + 1);
+        if (FAILED(hr)) return hr;
+        blockWalked = true;
+    }
+    if (level.skip) return S_OK;
+    if (hasSubKeys(level.current.get())) {
+        // The key stays with what is left in it. Only a walked block leaves its closing
+        // brace as the current token; otherwise the token read above already is the next
+        // item.
+        return blockWalked ? readToken() : S_OK;
+    }
+    hr = removeItemKey(parent, level);
+    if (SUCCEEDED(hr) && blockWalked) hr = readNextItemToken();
+    return hr;
+}
+
+HRESULT RegistryScriptInterpreter::removeItemKey(RegistryKey parent, UnregisterLevel& level) {
+    if (level.current.close() != registry_status::kSuccess) return DISP_E_EXCEPTION;
+    if (level.removal) registry_.deleteKey(parent, level.keyName.get());
     return S_OK;
 }
 
@@ -543,18 +592,12 @@ HRESULT RegistryScriptInterpreter::skipBlock() {
         if (token_[0] == '}') {
             if (--level == 0) return S_OK;
             // The end of a nested block: on with the item after it.
-            hr = readToken();
-            if (SUCCEEDED(hr)) hr = skipValueClause();
+            hr = readNextItemToken();
             continue;
         }
-        if (isKeyword("ForceRemove") || isKeyword("Delete")) {
-            hr = readToken();
-            if (FAILED(hr)) return hr;
-        }
-        if (isKeyword("NoRemove")) {
-            hr = readToken();
-            if (FAILED(hr)) return hr;
-        }
+        ItemKeywords keywords;
+        hr = readItemKeywords(keywords);
+        if (FAILED(hr)) return hr;
         if (isKeyword("Val")) {
             hr = readValueItemHead();
             if (FAILED(hr)) return hr;
@@ -562,8 +605,7 @@ HRESULT RegistryScriptInterpreter::skipBlock() {
             continue;
         }
         if (!isUsableKeyName(token_)) return DISP_E_EXCEPTION;
-        hr = readToken();
-        if (SUCCEEDED(hr)) hr = skipValueClause();
+        hr = readNextItemToken();
         if (SUCCEEDED(hr) && token_[0] == '{') {
             ++level;
             hr = readToken();

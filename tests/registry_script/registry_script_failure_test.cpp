@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/server/script_test_fixture.h"
+#include "tests/registry_script/script_test_fixture.h"
 
 namespace {
 

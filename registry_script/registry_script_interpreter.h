@@ -10,9 +10,9 @@
 
 #include "common/code_page.h"
 #include "common/hresult.h"
-#include "server/registry_access.h"
-#include "server/substitution_table.h"
-#include "server/task_memory.h"
+#include "registry_script/registry_access.h"
+#include "registry_script/substitution_table.h"
+#include "registry_script/task_memory.h"
 
 class RegistryScriptInterpreter {
 public:
@@ -39,15 +39,18 @@ public:
     // Applies the NUL-terminated script `text`.
     HRESULT applyText(const char* text, bool registering);
 
-#ifdef _WIN32
-    // Applies the script held as resource (resourceType, resourceId) in the module file
-    // `moduleFile`, loaded as a data file. Defined in registration_resource.cpp.
-    HRESULT applyResource(const char16_t* moduleFile, std::uint16_t resourceId,
-                          const char16_t* resourceType, bool registering);
-#endif
-
 private:
     class OpenKey;
+    class KeyName;
+    struct UnregisterLevel;
+
+    // The keywords that may stand before an item's name: ForceRemove or Delete, then
+    // NoRemove.
+    struct ItemKeywords {
+        bool removes = false;  // ForceRemove or Delete
+        bool deletes = false;  // Delete: an item with neither value nor block of its own
+        bool keeps = false;    // NoRemove
+    };
 
     HRESULT expand(const char* text);
     void releaseText();
@@ -59,10 +62,37 @@ private:
     // with '=' (DISP_E_EXCEPTION if it does not).
     HRESULT readValueItemHead();
     HRESULT skipValueClause();
+    // Reads the next token and, where it begins a value clause, reads over the clause.
+    HRESULT readNextItemToken();
+    // Where the current token is ForceRemove or Delete, notes it and reads the next one.
+    HRESULT readRemoveKeyword(ItemKeywords& keywords);
+    // Where the current token is NoRemove, notes it and reads the next one.
+    HRESULT readKeepKeyword(ItemKeywords& keywords);
+    // Both, in that order: the current token is then "Val" or a key name.
+    HRESULT readItemKeywords(ItemKeywords& keywords);
     HRESULT writeValue(RegistryKey key, const char* name);
 
     HRESULT walkRegister(RegistryKey parent, int depth);
+    // Opens the key named by the current token (for all access, else for reading) or
+    // creates it, as the block's current key.
+    HRESULT openOrCreateKey(RegistryKey parent, OpenKey& current);
+
     HRESULT walkUnregister(RegistryKey parent, int depth);
+    // A value item: its value deleted unless in skip mode.
+    HRESULT unregisterValue(RegistryKey parent, const UnregisterLevel& level);
+    // A key item, from its name on.
+    HRESULT unregisterKey(RegistryKey parent, int depth, UnregisterLevel& level);
+    // Opens the item's key for reading as the level's current key; where it cannot be
+    // opened, skip mode goes on.
+    void openItemKey(RegistryKey parent, UnregisterLevel& level);
+    // An open key without subkeys or named values: deleted, then its clause and a block
+    // it may have read over.
+    HRESULT unregisterEmptyKey(RegistryKey parent, UnregisterLevel& level);
+    // A key with subkeys or named values, or one not opened: its clause and block read,
+    // then the key deleted if that left it without subkeys.
+    HRESULT unregisterKeyWithContent(RegistryKey parent, int depth, UnregisterLevel& level);
+    // Closes the item's key and deletes it, unless the level keeps its keys.
+    HRESULT removeItemKey(RegistryKey parent, UnregisterLevel& level);
     HRESULT skipBlock();
     long deleteTree(RegistryKey parent, const char* name);
 

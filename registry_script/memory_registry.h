@@ -1,4 +1,5 @@
-// An in-memory registry behind the RegistryAccess seam, for tests and fuzzing. It keeps
+// An in-memory registry behind the RegistryAccess seam: the installer rows are listed
+// against it, and the native tests and the fuzzer run the interpreter on it. It keeps
 // the Win32 rules the registry script code meets: names compared without regard to case
 // in the code page given, an empty name meaning the key itself, access rights checked
 // per handle, no deletion of a key that has subkeys, handles to deleted keys going
@@ -14,7 +15,7 @@
 #include <vector>
 
 #include "common/code_page.h"
-#include "server/registry_access.h"
+#include "registry_script/registry_access.h"
 
 class MemoryRegistry final : public RegistryAccess {
 public:

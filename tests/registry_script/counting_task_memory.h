@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <limits>
 
-#include "server/task_memory.h"
+#include "registry_script/task_memory.h"
 
 class CountingTaskMemory final : public TaskMemory {
 public:

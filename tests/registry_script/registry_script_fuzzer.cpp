@@ -10,10 +10,10 @@
 #include <cstring>
 #include <string>
 
-#include "server/registry_script_interpreter.h"
-#include "tests/common/emulated_code_page.h"
-#include "tests/server/counting_task_memory.h"
-#include "tests/server/memory_registry.h"
+#include "common/emulated_code_page.h"
+#include "registry_script/memory_registry.h"
+#include "registry_script/registry_script_interpreter.h"
+#include "tests/registry_script/counting_task_memory.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "server/substitution_table.h"
+#include "registry_script/substitution_table.h"
 
 #include <cstring>
 #include <new>
