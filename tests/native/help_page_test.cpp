@@ -185,9 +185,8 @@ TEST(HelpPage, NamesTheCommandsAndTheSetupToolsButtons) {
     for (const char* text :
          {u8"ファイル名をコピー", u8"フルパスをコピー", u8"Tovak をインストール",
           u8"Tovak をアンインストール", u8"CR LF", u8"DllRegisterServer in tovak.dll succeeded.",
-          u8"DllUnregisterServer in tovak.dll succeeded.", "F1",
-          u8"管理者の権限がないとき", "regsvr32 /c /n /i:user tovak.dll",
-          "regsvr32 /c /u /n /i:user tovak.dll"}) {
+          u8"DllUnregisterServer in tovak.dll succeeded.", "F1", u8"管理者の権限がないとき",
+          "regsvr32 /c /n /i:user tovak.dll", "regsvr32 /c /u /n /i:user tovak.dll"}) {
         EXPECT_NE(std::string::npos, page.find(text)) << text;
     }
 }
