@@ -10,8 +10,8 @@ installs with msiexec /i ... /qn in its own copy and compares the registry, read
 prefix's files once its wineserver has ended, with what registering the same installed
 files writes in a second copy: regsvr32 for the 64-bit DLL, and for the 32-bit DLL
 view_registration, which applies that DLL's own script and type library from a 64-bit
-process into the 32-bit view (this machine runs no 32-bit code). "tables" reads the
-packages with msiinfo and builds them again. A check's prefixes go when it passes."""
+process into the 32-bit view, so that no check needs a 32-bit program to run. "tables"
+reads the packages with msiinfo and builds them again. A check's prefixes go when it passes."""
 import json
 import os
 import shutil
@@ -82,15 +82,15 @@ def shared_as_windows(classes):
     that view) puts even the shared keys (handlers, ProgIDs, the type library) under
     Wow6432Node; there they count where Windows keeps them, the 64-bit view's key winning
     where both exist, as the DLL registered second would leave it."""
-    folded = {}
-    for key, values in classes.items():
+    def shared(key):  # the key's place in the shared classes, or None
         head, _, rest = key.partition("\\")
-        if head != "wow6432node" or not rest or rest.split("\\")[0] in REDIRECTED_CLASSES:
-            folded[key] = values
+        top = rest.split("\\")[0]
+        return rest if head == "wow6432node" and rest and top not in REDIRECTED_CLASSES else None
+
+    folded = {k: v for k, v in classes.items() if shared(k) is None}
     for key, values in classes.items():
-        head, _, rest = key.partition("\\")
-        if head == "wow6432node" and rest and rest.split("\\")[0] not in REDIRECTED_CLASSES:
-            folded.setdefault(rest, values)
+        if shared(key) is not None:
+            folded.setdefault(shared(key), values)
     return folded
 
 
