@@ -19,6 +19,11 @@ import zipfile
 
 ARCHITECTURES = ("x86", "x64")
 SHIPPED = ("TovakSetup.exe", "tovak.dll", "tovak.ico", "help.html")
+WINDOWS11 = ("TovakLite.msix", "tovak-logo-50.png", "tovak-logo-150.png", "tovak-logo-44.png")
+
+
+def shipped(arch):
+    return SHIPPED + (WINDOWS11 if arch == "x64" else ())
 INSTALLERS = ("x64", "x86", "x64-user")
 BUDGET = {"tovak.dll": 200 * 1024, "TovakSetup.exe": 150 * 1024}
 DYNAMIC_BASE, NX_COMPAT, HIGH_ENTROPY_VA = 0x0040, 0x0100, 0x0020
@@ -81,7 +86,7 @@ def check_zip(path, dist, version):
         infos = archive.infolist()
         names = [i.filename for i in infos]
         installers = [f"TovakLite-{version}-{f}.msi" for f in INSTALLERS]
-        expected = ["README.txt"] + [f"{a}/{n}" for a in ARCHITECTURES for n in SHIPPED] + (
+        expected = ["README.txt"] + [f"{a}/{n}" for a in ARCHITECTURES for n in shipped(a)] + (
             installers + ["SHA256SUMS"])
         check(names == expected, f"the package holds {names}, not {expected}")
         check(archive.testzip() is None, "an entry's CRC does not match")
@@ -103,7 +108,7 @@ def check_zip(path, dist, version):
               f"the checksum of {name} does not match")
         print(f"{digest}  {name}")
     for arch in ARCHITECTURES:
-        for name in SHIPPED:
+        for name in shipped(arch):
             with open(os.path.join(dist, arch, name), "rb") as f:
                 check(contents[f"{arch}/{name}"] == f.read(),
                       f"{arch}/{name} in the package is not dist/{arch}/{name}")
