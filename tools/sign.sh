@@ -26,7 +26,10 @@ if [ -z "${TOVAK_SIGN_PKCS12:-}" ]; then
         "$dist/x64/TovakLite.msix stays an unsigned package"
     exit 0
 fi
-command -v osslsigncode >/dev/null || { echo "sign.sh: osslsigncode is missing (tools/install-deps.sh)" >&2; exit 1; }
+command -v osslsigncode >/dev/null || {
+    echo "sign.sh: osslsigncode is missing (tools/install-deps.sh)" >&2
+    exit 1
+}
 [ -f "$TOVAK_SIGN_PKCS12" ] || { echo "sign.sh: no file $TOVAK_SIGN_PKCS12" >&2; exit 1; }
 password=${TOVAK_SIGN_PASSWORD:-}
 time=${TOVAK_SIGN_TIME:-${SOURCE_DATE_EPOCH:-$(date +%s)}}

@@ -20,6 +20,7 @@ import xml.etree.ElementTree as ElementTree
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import msix_reader  # noqa: E402
+from tally import check, finish  # noqa: E402
 
 UNSIGNED_PUBLISHER = "CN=TovakLite, OID.2.25.311729368913984317654407730594956997722=1"
 NS = {
@@ -32,19 +33,6 @@ NS = {
     "com": "http://schemas.microsoft.com/appx/manifest/com/windows10",
 }
 UAP10 = "{" + NS["uap10"] + "}"
-
-failures = []
-passed = 0
-
-
-def check(condition, what):
-    global passed
-    if condition:
-        passed += 1
-    else:
-        failures.append(what)
-        print("FAILED:", what)
-
 
 def header_clsids(path):
     """{stem: GUID} from the header, after checking each text against its initializer."""
@@ -213,11 +201,6 @@ def main(argv):
     check_writer(source)
     check_reader_catches(package)
     return finish()
-
-
-def finish():
-    print(f"{passed} passed, {len(failures)} failed")
-    return 1 if failures else 0
 
 
 if __name__ == "__main__":

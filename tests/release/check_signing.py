@@ -19,6 +19,8 @@ import xml.etree.ElementTree as ElementTree
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import msix_reader  # noqa: E402
+from tally import check, finish  # noqa: E402
+import tally  # noqa: E402
 
 FILES = ("x86/tovak.dll", "x86/TovakSetup.exe", "x64/tovak.dll", "x64/TovakSetup.exe",
          "x64/TovakLite.msix")
@@ -43,19 +45,6 @@ SUBJECTS = [
     ("/O=<x>/CN=a=b\\+c", 'CN="a=b+c", O="<x>"'),
     ("/O= padded/CN=#1", 'CN="#1", O=" padded"'),
 ]
-
-failures = []
-passed = 0
-
-
-def check(condition, what):
-    global passed
-    if condition:
-        passed += 1
-    else:
-        failures.append(what)
-        print("FAILED:", what)
-
 
 def run(command, **options):
     return subprocess.run(command, capture_output=True, text=True, **options)
@@ -229,9 +218,9 @@ def main(argv):
         check(result.returncode == 0 and got == expected,
               f"{subject}: publisher.py says {got!r} (status {result.returncode}), "
               f"not {expected!r}")
-    if not package_supported and not failures:
+    if not package_supported and not tally.failures:
         # Everything else passed; what could not run is reported as a skip.
-        print(f"{passed} passed, 0 failed")
+        print(f"{tally.passed} passed, 0 failed")
         print(f"SKIPPED: the package's signature: osslsigncode {version} signs no MSIX "
               "package (2.6 or later does); the programs were signed and checked")
         return SKIPPED
@@ -241,11 +230,6 @@ def main(argv):
 def read_manifest(path):
     with zipfile.ZipFile(path) as package:
         return package.read("AppxManifest.xml")
-
-
-def finish():
-    print(f"{passed} passed, {len(failures)} failed")
-    return 1 if failures else 0
 
 
 if __name__ == "__main__":

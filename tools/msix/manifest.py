@@ -62,7 +62,8 @@ def manifest_xml(version, publisher, clsids):
     for item_type, prefix in ITEM_TYPES:
         verbs.append(f"            <desktop5:ItemType Type={quoteattr(item_type)}>")
         for stem, verb in COMMANDS:
-            verbs.append(f"              <desktop5:Verb Id=\"{prefix}{verb}\" Clsid=\"{clsids[stem]}\"/>")
+            verbs.append(f"              <desktop5:Verb Id=\"{prefix}{verb}\" "
+                         f"Clsid=\"{clsids[stem]}\"/>")
         verbs.append("            </desktop5:ItemType>")
     classes = [f"              <com:Class Id=\"{clsids[stem]}\" Path=\"tovak.dll\" "
                f"ThreadingModel=\"STA\"/>" for stem, _ in COMMANDS]
