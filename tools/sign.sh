@@ -15,7 +15,7 @@
 #                        files give the same bytes
 #
 # Without TOVAK_SIGN_PKCS12 it signs nothing: the package stays unsigned, with the
-# Publisher Windows 11 requires of an unsigned package. An osslsigncode older than 2.6
+# Publisher Windows 11 requires of an unsigned package. An osslsigncode older than 2.7
 # signs no MSIX: then the programs are signed and the package is left unsigned, with its
 # unsigned Publisher, and the script says so and ends with status 3.
 set -euo pipefail
@@ -51,7 +51,7 @@ publisher=$(python3 "$root/tools/msix/publisher.py" "$work/certificate.pem")
 # osslsigncode signs into a new file; it then replaces the one signed.
 sign() {
     local file=$1
-    osslsigncode sign -pkcs12 "$TOVAK_SIGN_PKCS12" -readpass - -h sha256 -n TovakLite \
+    osslsigncode sign -pkcs12 "$TOVAK_SIGN_PKCS12" -readpass /dev/stdin -h sha256 -n TovakLite \
         -time "$time" -in "$file" -out "$work/signed" <<<"$password" >"$work/sign.log" 2>&1 || {
         cat "$work/sign.log" >&2
         echo "sign.sh: signing $file failed" >&2
@@ -73,8 +73,8 @@ done
 
 package="$dist/x64/TovakLite.msix"
 version=$(osslsigncode --version 2>/dev/null | sed -n '1s/^osslsigncode \([0-9][0-9.]*\).*/\1/p')
-if [ "$(printf '%s\n' 2.6 "$version" | sort -V | head -1)" != 2.6 ]; then
-    echo "sign.sh: osslsigncode $version signs no MSIX packages (2.6 or later does):" \
+if [ "$(printf '%s\n' 2.7 "$version" | sort -V | head -1)" != 2.7 ]; then
+    echo "sign.sh: osslsigncode $version signs no MSIX packages (2.7 or later does):" \
         "$package stays unsigned, with the Publisher of an unsigned package" >&2
     exit 3
 fi

@@ -127,7 +127,7 @@ def main(argv):
     os.makedirs(work)
     version = run(["osslsigncode", "--version"]).stdout.split()[1].rstrip(",")
     print(f"osslsigncode {version}")
-    package_supported = tuple(int(p) for p in version.split(".")[:2]) >= (2, 6)
+    package_supported = tuple(int(p) for p in version.split(".")[:2]) >= (2, 7)
     pem, p12 = make_certificate(work, SUBJECT, "signer")
 
     # Without a certificate: nothing is signed, nothing changes.
@@ -222,7 +222,7 @@ def main(argv):
         # Everything else passed; what could not run is reported as a skip.
         print(f"{tally.passed} passed, 0 failed")
         print(f"SKIPPED: the package's signature: osslsigncode {version} signs no MSIX "
-              "package (2.6 or later does); the programs were signed and checked")
+              "package (2.7 or later does); the programs were signed and checked")
         return SKIPPED
     return finish()
 
