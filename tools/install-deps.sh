@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build and the tests need (python3 packs and checks
-# the release zip; msitools' wixl writes the installer packages, msiinfo reads them);
+# the release zip; msitools' wixl writes the installer packages, msiinfo reads them;
+# osslsigncode signs the programs and the MSIX package, openssl reads the certificate);
 # does nothing when all are present. Idempotent and safe to run on a fresh Debian
 # machine as root.
 set -euo pipefail
@@ -13,6 +14,7 @@ packages=(
     chromium
     python3
     msitools wixl
+    osslsigncode openssl
 )
 missing=()
 for p in "${packages[@]}"; do
