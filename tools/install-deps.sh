@@ -20,10 +20,21 @@ missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
 done
-[ ${#missing[@]} -eq 0 ] && exit 0
-echo "installing: ${missing[*]}"
 SUDO=""
 [ "$(id -u)" -eq 0 ] || SUDO=sudo
-dpkg --print-foreign-architectures | grep -qx i386 || $SUDO dpkg --add-architecture i386
-$SUDO apt-get update -qq
-DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+if [ ${#missing[@]} -gt 0 ]; then
+    echo "installing: ${missing[*]}"
+    dpkg --print-foreign-architectures | grep -qx i386 || $SUDO dpkg --add-architecture i386
+    $SUDO apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi
+# osslsigncode signs MSIX packages from 2.7 on; Debian 12 has 2.5, its backports a later one.
+if ! dpkg --compare-versions "$(dpkg-query -W -f='${Version}' osslsigncode)" ge 2.7; then
+    backports="$(. /etc/os-release && echo "$VERSION_CODENAME")-backports"
+    echo "installing: osslsigncode from $backports (2.7 or later, to sign the MSIX package)"
+    echo "deb http://deb.debian.org/debian $backports main" |
+        $SUDO tee /etc/apt/sources.list.d/tovak-backports.list >/dev/null
+    $SUDO apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends \
+        -t "$backports" osslsigncode >/dev/null
+fi
