@@ -23,11 +23,11 @@ public:
 
     // Reads the icon of `path` (zero-terminated) at `size` pixels square; false, holding
     // nothing, when the file is missing or holds no icon with a colour bitmap.
-    bool read(const wchar_t* path, int size);
+    bool Read(const wchar_t* path, int size);
 
-    HICON handle() const { return icon_; }
+    HICON Handle() const { return icon_; }
     // The size of its colour bitmap.
-    LayoutSize size() const { return size_; }
+    LayoutSize Size() const { return size_; }
 
 private:
     HICON icon_ = nullptr;
