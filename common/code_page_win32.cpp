@@ -62,7 +62,8 @@ public:
 }  // namespace
 
 std::size_t ansiFromWide(const char16_t* text, std::size_t length, char* out, std::size_t room) {
-    if (length == 0 || length > 0x3FFFFFFF) return 0;
+    // WideCharToMultiByte given no room measures instead of writing.
+    if (length == 0 || length > 0x3FFFFFFF || (out && room == 0)) return 0;
     const int bytes = room < 0x7FFFFFFF ? static_cast<int>(room) : 0x7FFFFFFF;
     const int n =
         WideCharToMultiByte(CP_ACP, 0, reinterpret_cast<const wchar_t*>(text),

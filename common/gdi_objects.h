@@ -5,37 +5,22 @@
 
 #include <windows.h>
 
-// A GDI object that this code made, deleted with its holder.
-class GdiObject {
-public:
-    explicit GdiObject(HGDIOBJ object) : object_(object) {}
-    ~GdiObject() {
-        if (object_) DeleteObject(object_);
-    }
-    GdiObject(const GdiObject&) = delete;
-    GdiObject& operator=(const GdiObject&) = delete;
+#include "common/scoped_handle.h"
 
-    HGDIOBJ Get() const { return object_; }
-
-private:
-    HGDIOBJ object_;
+struct DeleteGdiObject {
+    void operator()(HGDIOBJ object) const { DeleteObject(object); }
 };
+
+struct DeleteMemoryDc {
+    void operator()(HDC dc) const { DeleteDC(dc); }
+};
+
+// A GDI object that this code made (CreateFontIndirect, CreateBitmap...), deleted with
+// its holder.
+using GdiObject = ScopedHandle<HGDIOBJ, DeleteGdiObject>;
 
 // A memory device context (CreateCompatibleDC), deleted with its holder.
-class MemoryDc {
-public:
-    explicit MemoryDc(HDC compatibleWith) : dc_(CreateCompatibleDC(compatibleWith)) {}
-    ~MemoryDc() {
-        if (dc_) DeleteDC(dc_);
-    }
-    MemoryDc(const MemoryDc&) = delete;
-    MemoryDc& operator=(const MemoryDc&) = delete;
-
-    HDC Get() const { return dc_; }
-
-private:
-    HDC dc_;
-};
+using MemoryDc = ScopedHandle<HDC, DeleteMemoryDc>;
 
 // An object selected into a device context for the life of a scope; the one it replaced
 // goes back in at the end.

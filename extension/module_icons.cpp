@@ -5,6 +5,7 @@
 
 #include "common/exclusive_srw_lock.h"
 #include "common/gdi_objects.h"
+#include "common/icon_handle.h"
 
 namespace {
 
@@ -40,29 +41,21 @@ std::vector<KeptIcon>* kept = nullptr;
 
 }  // namespace
 
-IconImage::~IconImage() {
-    if (icon_) DestroyIcon(icon_);
-}
-
 bool IconImage::Read(const wchar_t* path, int size) {
-    HICON icon =
-        static_cast<HICON>(LoadImageW(nullptr, path, IMAGE_ICON, size, size, LR_LOADFROMFILE));
+    IconHandle icon(
+        static_cast<HICON>(LoadImageW(nullptr, path, IMAGE_ICON, size, size, LR_LOADFROMFILE)));
     ICONINFO info{};
-    if (!icon || !GetIconInfo(icon, &info)) {
-        if (icon) DestroyIcon(icon);
-        return false;
-    }
+    if (!icon.Get() || !GetIconInfo(icon.Get(), &info)) return false;
     // GetIconInfo hands out copies of the bitmaps: only the colour one's size is kept.
     const GdiObject mask(info.hbmMask);
     const GdiObject colour(info.hbmColor);
     BITMAP bitmap{};
-    if (info.hbmColor && GetObjectW(info.hbmColor, sizeof(bitmap), &bitmap) == sizeof(bitmap)) {
-        size_ = {bitmap.bmWidth, bitmap.bmHeight};
-        icon_ = icon;
-    } else {
-        DestroyIcon(icon);
+    if (!info.hbmColor || GetObjectW(info.hbmColor, sizeof(bitmap), &bitmap) != sizeof(bitmap)) {
+        return false;
     }
-    return icon_ != nullptr;
+    size_ = {bitmap.bmWidth, bitmap.bmHeight};
+    icon_.Reset(icon.Release());
+    return true;
 }
 
 std::shared_ptr<const IconImage> moduleIcon(std::u16string_view path, int size) {

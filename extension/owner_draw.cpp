@@ -16,7 +16,7 @@ int widestCaption(int dpi) {
     if (!menuFontForDpi(dpi, &logFont)) return 0;
     const GdiObject font(CreateFontIndirectW(&logFont));
     if (!font.Get()) return 0;
-    const MemoryDc dc(nullptr);
+    const MemoryDc dc(CreateCompatibleDC(nullptr));
     if (!dc.Get()) return 0;
     const SelectedObject selected(dc.Get(), font.Get());
     int widest = 0;
