@@ -22,31 +22,25 @@ void fillWithBackground(HDC dc, int x, int y, const RECT& rect) {
     ExtTextOutA(dc, x, y, ETO_OPAQUE | ETO_CLIPPED, &rect, nullptr, 0, nullptr);
 }
 
-// Draws the item's look, icon and caption; `icon` may be null (no icon).
-void paintItem(const DRAWITEMSTRUCT& item, const std::string& caption, const IconImage* icon,
-               int dpi) {
-    HDC dc = item.hDC;
-    if (item.itemState & ODS_SELECTED) {
-        SetTextColor(dc,
-                     (item.itemState & ODS_GRAYED) ? kGrayText : GetSysColor(COLOR_HIGHLIGHTTEXT));
-        SetBkColor(dc, GetSysColor(COLOR_HIGHLIGHT));
-    }
+// Fills the whole item with the background colour and draws the icon in its cell; the
+// cell's right edge, where the caption's fill starts.
+LONG paintIcon(HDC dc, const RECT& item, const IconImage& icon, int dpi) {
+    const LayoutRect cell = computeItemLayout(toLayout(item), icon.Size(), {0, 0}, 0, dpi).iconCell;
+    fillWithBackground(dc, 0, 0, item);
+    DrawIconEx(dc, cell.left, cell.top, icon.Handle(), icon.Size().width, icon.Size().height, 0,
+               nullptr, DI_NORMAL);
+    return cell.right;
+}
 
-    RECT fill = item.rcItem;
-    const LayoutRect itemRect = toLayout(item.rcItem);
-    if (icon) {
-        const LayoutRect cell = computeItemLayout(itemRect, icon->Size(), {0, 0}, 0, dpi).iconCell;
-        fillWithBackground(dc, 0, 0, fill);
-        fill.left = cell.right;
-        DrawIconEx(dc, cell.left, cell.top, icon->Handle(), icon->Size().width, icon->Size().height,
-                   0, nullptr, DI_NORMAL);
-    }
-
+// Fills `fill` with the background colour and draws the caption where the layout puts
+// it, a grayed one over its white shadow.
+void paintCaption(HDC dc, const DRAWITEMSTRUCT& item, const std::string& caption, const RECT& fill,
+                  int dpi) {
     const int length = static_cast<int>(caption.size());
     SIZE extent{0, 0};
     GetTextExtentPoint32A(dc, caption.c_str(), length, &extent);
     const int cellSize = smallIconSize(dpi);
-    const ItemLayout layout = computeItemLayout(itemRect, {cellSize, cellSize},
+    const ItemLayout layout = computeItemLayout(toLayout(item.rcItem), {cellSize, cellSize},
                                                 {extent.cx, extent.cy}, frameWidthForDpi(dpi), dpi);
     fillWithBackground(dc, layout.textX, layout.textY, fill);
 
@@ -60,6 +54,20 @@ void paintItem(const DRAWITEMSTRUCT& item, const std::string& caption, const Ico
         SetTextColor(dc, kGrayText);
     }
     DrawTextA(dc, caption.c_str(), length, &text, DT_EXPANDTABS);
+}
+
+// Draws the item's look, icon and caption; `icon` may be null (no icon).
+void paintItem(const DRAWITEMSTRUCT& item, const std::string& caption, const IconImage* icon,
+               int dpi) {
+    HDC dc = item.hDC;
+    if (item.itemState & ODS_SELECTED) {
+        SetTextColor(dc,
+                     (item.itemState & ODS_GRAYED) ? kGrayText : GetSysColor(COLOR_HIGHLIGHTTEXT));
+        SetBkColor(dc, GetSysColor(COLOR_HIGHLIGHT));
+    }
+    RECT fill = item.rcItem;
+    if (icon) fill.left = paintIcon(dc, item.rcItem, *icon, dpi);
+    paintCaption(dc, item, caption, fill, dpi);
 }
 
 }  // namespace
