@@ -10,7 +10,9 @@
 #include <vector>
 
 #include "bench/performance_clock.h"
+#include "extension/copy_commands.h"
 #include "extension/handler_state.h"
+#include "extension/selection_capture.h"
 #include "tests/common/drop_block.h"
 #include "tests/common/fake_data_object.h"
 
@@ -70,12 +72,12 @@ int main() {
         const std::string ansi(wide.begin(), wide.end());  // ASCII paths
 
         const double handler = bestOf(9, [&] {
-            HandlerState state;
-            state.initialize(nullptr, &data);
+            HandlerState state{nullptr};
+            captureSelection(nullptr, &data, state.dataObject, state.selection);
             CMINVOKECOMMANDINFO info = {};
             info.cbSize = sizeof info;
             info.lpVerb = MAKEINTRESOURCEA(CopyPaths);
-            state.invokeCommand(&info);
+            invokeCopyCommand(&info, state.selection);
         });
         const double floor = bestOf(9, [&] { handOver(ansi, wide); });
         std::printf("%8d %12.2f %12.2f %8.2f", count, handler, floor, handler / floor);

@@ -42,4 +42,11 @@ public:
 #ifdef _WIN32
 // The process's ANSI code page (CP_ACP), through the platform calls.
 const CodePage& ansiCodePage();
+
+// The one conversion of wide text to the ANSI code page, which every other goes through:
+// WideCharToMultiByte(CP_ACP, 0, ..., no default character of our own) of `length` units
+// into the `room` bytes at `out`, giving the bytes written; with no `out`, the bytes the
+// text needs. 0 for an empty text, a text too long for the platform call, or one that
+// does not fit (GetLastError then tells ERROR_INSUFFICIENT_BUFFER).
+std::size_t ansiFromWide(const char16_t* text, std::size_t length, char* out, std::size_t room);
 #endif

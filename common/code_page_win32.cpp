@@ -38,22 +38,20 @@ public:
         out.clear();
         if (length == 0) return true;
         if (length > 0x3FFFFFFF) return false;
-        const auto* wide = reinterpret_cast<const wchar_t*>(text);
-        const int units = static_cast<int>(length);
         // One pass into room for two bytes a unit, enough for every double-byte code
         // page; a code page that needs more is measured first.
-        int room = 2 * units + 2;
+        std::size_t room = 2 * length + 2;
         try {
-            out.resize(static_cast<std::size_t>(room));
-            int n = WideCharToMultiByte(CP_ACP, 0, wide, units, &out[0], room, nullptr, nullptr);
+            out.resize(room);
+            std::size_t n = ansiFromWide(text, length, &out[0], room);
             if (n == 0 && GetLastError() == ERROR_INSUFFICIENT_BUFFER) {
-                room = WideCharToMultiByte(CP_ACP, 0, wide, units, nullptr, 0, nullptr, nullptr);
-                if (room <= 0) return false;
-                out.resize(static_cast<std::size_t>(room));
-                n = WideCharToMultiByte(CP_ACP, 0, wide, units, &out[0], room, nullptr, nullptr);
+                room = ansiFromWide(text, length, nullptr, 0);
+                if (room == 0) return false;
+                out.resize(room);
+                n = ansiFromWide(text, length, &out[0], room);
             }
-            if (n <= 0) return false;
-            out.resize(static_cast<std::size_t>(n));
+            if (n == 0) return false;
+            out.resize(n);
         } catch (const std::bad_alloc&) {
             return false;
         }
@@ -62,6 +60,16 @@ public:
 };
 
 }  // namespace
+
+std::size_t ansiFromWide(const char16_t* text, std::size_t length, char* out, std::size_t room) {
+    // WideCharToMultiByte given no room measures instead of writing.
+    if (length == 0 || length > 0x3FFFFFFF || (out && room == 0)) return 0;
+    const int bytes = room < 0x7FFFFFFF ? static_cast<int>(room) : 0x7FFFFFFF;
+    const int n =
+        WideCharToMultiByte(CP_ACP, 0, reinterpret_cast<const wchar_t*>(text),
+                            static_cast<int>(length), out, out ? bytes : 0, nullptr, nullptr);
+    return n > 0 ? static_cast<std::size_t>(n) : 0;
+}
 
 const CodePage& ansiCodePage() {
     static const AnsiCodePage codePage;

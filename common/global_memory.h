@@ -5,7 +5,7 @@
 
 #include <cstddef>
 
-// Owns a moveable global block until release() hands it to someone else.
+// Owns a moveable global block until Release() hands it to someone else.
 class GlobalMemory {
 public:
     explicit GlobalMemory(std::size_t size) : handle_(GlobalAlloc(GMEM_MOVEABLE, size)) {}
@@ -15,8 +15,8 @@ public:
     GlobalMemory(const GlobalMemory&) = delete;
     GlobalMemory& operator=(const GlobalMemory&) = delete;
 
-    HGLOBAL get() const { return handle_; }
-    HGLOBAL release() {
+    HGLOBAL Get() const { return handle_; }
+    HGLOBAL Release() {
         HGLOBAL handle = handle_;
         handle_ = nullptr;
         return handle;
@@ -26,7 +26,7 @@ private:
     HGLOBAL handle_;
 };
 
-// GlobalLock for the life of a scope; data() is null when the lock failed.
+// GlobalLock for the life of a scope; Data() is null when the lock failed.
 class GlobalLockScope {
 public:
     explicit GlobalLockScope(HGLOBAL handle)
@@ -37,8 +37,8 @@ public:
     GlobalLockScope(const GlobalLockScope&) = delete;
     GlobalLockScope& operator=(const GlobalLockScope&) = delete;
 
-    void* data() const { return data_; }
-    std::size_t size() const { return data_ ? GlobalSize(handle_) : 0; }
+    void* Data() const { return data_; }
+    std::size_t Size() const { return data_ ? GlobalSize(handle_) : 0; }
 
 private:
     HGLOBAL handle_;

@@ -1,16 +1,13 @@
 #include "common/module_path.h"
 
 #include "common/code_page.h"
+#include "common/last_error.h"
+#include "common/path_text.h"
 
 namespace {
 
 // The longest path the platform's wide calls accept, with its terminator.
 constexpr DWORD kLongestPath = 32768;
-
-HRESULT lastErrorResult() {
-    const DWORD error = GetLastError();
-    return error == ERROR_SUCCESS ? E_FAIL : HRESULT_FROM_WIN32(error);
-}
 
 }  // namespace
 
@@ -35,6 +32,12 @@ HRESULT modulePath(HMODULE module, std::u16string& path) {
         }
         path.resize(size * 2 < kLongestPath ? size * 2 : kLongestPath);
     }
+}
+
+HRESULT fileBesideModule(HMODULE module, std::u16string_view extension, std::u16string& path) {
+    const HRESULT hr = modulePath(module, path);
+    if (SUCCEEDED(hr)) path = withExtension(path, extension);
+    return hr;
 }
 
 HRESULT ansiPath(const std::u16string& path, std::string& ansi) {

@@ -2,17 +2,13 @@
 
 #include <algorithm>
 
-namespace {
-
-bool isSeparator(char16_t c) { return c == u'\\' || c == u'/' || c == u':'; }
-
-}  // namespace
+#include "common/path_text.h"
 
 const char* fileNamePart(const char* path, const CodePage& codePage) {
     const char* result = path;
     for (const char* p = path; *p != '\0'; p = codePage.next(p)) {
         const auto byte = static_cast<unsigned char>(*p);
-        if (!codePage.isLeadByte(byte) && isSeparator(static_cast<char16_t>(byte))) {
+        if (!codePage.isLeadByte(byte) && isPathSeparator(static_cast<char16_t>(byte))) {
             result = p + 1;
         }
     }
@@ -22,7 +18,7 @@ const char* fileNamePart(const char* path, const CodePage& codePage) {
 std::size_t wideFileNamePartOffset(std::u16string_view path) {
     std::size_t start = 0;
     for (std::size_t i = 0; i < path.size(); ++i) {
-        if (isSeparator(path[i])) start = i + 1;
+        if (isPathSeparator(path[i])) start = i + 1;
     }
     return start;
 }
@@ -32,30 +28,24 @@ namespace {
 constexpr std::u16string_view kLineBreak = u"\r\n";
 
 // The part of a path that its line shows.
-std::u16string_view lineOf(std::u16string_view path, CommandOffset command) {
-    return command == CopyNames ? path.substr(wideFileNamePartOffset(path)) : path;
+std::u16string_view lineOf(std::u16string_view path, CommandOffset offset) {
+    return offset == CopyNames ? path.substr(wideFileNamePartOffset(path)) : path;
 }
 
 }  // namespace
 
-std::size_t clipboardTextLength(const WideStringList& selection, CommandOffset command) {
+std::size_t clipboardTextLength(const WideStringList& selection, CommandOffset offset) {
     std::size_t length = 0;
-    for (int i = 0; i < selection.count(); ++i) {
-        length += (i > 0 ? kLineBreak.size() : 0) + lineOf(selection[i], command).size();
+    for (int i = 0; i < selection.Count(); ++i) {
+        length += (i > 0 ? kLineBreak.size() : 0) + lineOf(selection[i], offset).size();
     }
     return length;
 }
 
-void writeClipboardText(const WideStringList& selection, CommandOffset command, char16_t* out) {
-    for (int i = 0; i < selection.count(); ++i) {
+void writeClipboardText(const WideStringList& selection, CommandOffset offset, char16_t* out) {
+    for (int i = 0; i < selection.Count(); ++i) {
         if (i > 0) out = std::copy(kLineBreak.begin(), kLineBreak.end(), out);
-        const std::u16string_view line = lineOf(selection[i], command);
+        const std::u16string_view line = lineOf(selection[i], offset);
         out = std::copy(line.begin(), line.end(), out);
     }
-}
-
-std::u16string buildClipboardText(const WideStringList& selection, CommandOffset command) {
-    std::u16string text(clipboardTextLength(selection, command), u'\0');
-    writeClipboardText(selection, command, &text[0]);
-    return text;
 }

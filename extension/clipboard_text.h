@@ -17,10 +17,7 @@ const char* fileNamePart(const char* path, const CodePage& codePage);
 std::size_t wideFileNamePartOffset(std::u16string_view path);
 
 // Length of the text in UTF-16 units, without a terminator.
-std::size_t clipboardTextLength(const WideStringList& selection, CommandOffset command);
+std::size_t clipboardTextLength(const WideStringList& selection, CommandOffset offset);
 
 // Writes the text, clipboardTextLength units and no terminator, to `out`.
-void writeClipboardText(const WideStringList& selection, CommandOffset command, char16_t* out);
-
-// The whole text as a string. Throws std::bad_alloc only.
-std::u16string buildClipboardText(const WideStringList& selection, CommandOffset command);
+void writeClipboardText(const WideStringList& selection, CommandOffset offset, char16_t* out);

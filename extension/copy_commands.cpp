@@ -1,55 +1,46 @@
-// IContextMenu::InvokeCommand: the two copy commands. The text goes on the clipboard
-// as CF_TEXT in the ANSI code page and, beside it, as CF_UNICODETEXT, so that names
-// the code page cannot represent still paste correctly. Both are written straight into
-// the blocks that the clipboard takes over.
+// The copy commands. Both texts are written straight into the blocks that the clipboard
+// takes over.
+#include "extension/copy_commands.h"
+
 #include <cstring>
 
+#include "common/code_page.h"
 #include "common/global_memory.h"
+#include "common/last_error.h"
 #include "extension/clipboard_text.h"
-#include "extension/handler_state.h"
 
 namespace {
 
 // The text with a terminator, as CF_UNICODETEXT wants it; null if memory runs out.
-HGLOBAL makeUnicodeBlock(const WideStringList& selection, CommandOffset command,
+HGLOBAL makeUnicodeBlock(const WideStringList& selection, CommandOffset offset,
                          std::size_t length) {
     if (length > (SIZE_MAX / sizeof(char16_t)) - 1) return nullptr;
     GlobalMemory block((length + 1) * sizeof(char16_t));
-    GlobalLockScope lock(block.get());
-    if (!lock.data()) return nullptr;
-    auto* text = static_cast<char16_t*>(lock.data());
-    writeClipboardText(selection, command, text);
+    GlobalLockScope lock(block.Get());
+    if (!lock.Data()) return nullptr;
+    auto* text = static_cast<char16_t*>(lock.Data());
+    writeClipboardText(selection, offset, text);
     text[length] = u'\0';
-    return block.release();
+    return block.Release();
 }
 
-// The same text in the ANSI code page (WideCharToMultiByte, no flags, no default character
-// of our own), followed by its terminator and two more zero bytes; null if memory runs out.
-// A text the code page cannot convert at all is left empty.
-HGLOBAL makeAnsiBlock(const wchar_t* text, std::size_t length) {
-    const int units = length <= 0x3FFFFFFF ? static_cast<int>(length) : 0;
-    const int size =
-        units > 0 ? WideCharToMultiByte(CP_ACP, 0, text, units, nullptr, 0, nullptr, nullptr) : 0;
-    GlobalMemory block(static_cast<std::size_t>(size > 0 ? size : 0) + 3);
-    GlobalLockScope lock(block.get());
-    if (!lock.data()) return nullptr;
-    auto* bytes = static_cast<char*>(lock.data());
-    const int written =
-        size > 0 ? WideCharToMultiByte(CP_ACP, 0, text, units, bytes, size, nullptr, nullptr) : 0;
-    std::memset(bytes + written, 0, static_cast<std::size_t>(size - written) + 3);
-    return block.release();
-}
-
-// The last error as an HRESULT, or `otherwise` when the call that failed set none.
-HRESULT lastError(HRESULT otherwise) {
-    const DWORD error = GetLastError();
-    return error != ERROR_SUCCESS ? HRESULT_FROM_WIN32(error) : otherwise;
+// The same text in the ANSI code page, followed by its terminator and two more zero
+// bytes; null if memory runs out. A text the code page cannot convert at all is left empty.
+HGLOBAL makeAnsiBlock(const char16_t* text, std::size_t length) {
+    const std::size_t size = ansiFromWide(text, length, nullptr, 0);
+    GlobalMemory block(size + 3);
+    GlobalLockScope lock(block.Get());
+    if (!lock.Data()) return nullptr;
+    auto* bytes = static_cast<char*>(lock.Data());
+    const std::size_t written = size > 0 ? ansiFromWide(text, length, bytes, size) : 0;
+    std::memset(bytes + written, 0, size - written + 3);
+    return block.Release();
 }
 
 // Hands a block to the open clipboard, which owns it from then on; freed if refused.
 HRESULT setClipboardBlock(UINT format, HGLOBAL block) {
     if (SetClipboardData(format, block)) return S_OK;
-    const HRESULT refused = lastError(E_FAIL);
+    const HRESULT refused = lastErrorResult(E_FAIL);
     GlobalFree(block);
     return refused;
 }
@@ -78,27 +69,27 @@ constexpr DWORD kPauseBetweenAttempts = 20;  // milliseconds
 HRESULT openClipboard() {
     for (int attempt = 1;; ++attempt) {
         if (OpenClipboard(nullptr)) return S_OK;
-        if (attempt == kOpenAttempts) return lastError(E_ACCESSDENIED);
+        if (attempt == kOpenAttempts) return lastErrorResult(E_ACCESSDENIED);
         Sleep(kPauseBetweenAttempts);
     }
 }
 
 }  // namespace
 
-HRESULT HandlerState::invokeCommand(const CMINVOKECOMMANDINFO* info) {
+HRESULT invokeCopyCommand(const CMINVOKECOMMANDINFO* info, const WideStringList& selection) {
     if (!info) return E_INVALIDARG;
     CommandOffset offset = CopyNames;
     // A verb the handler does not have is refused, so that it reaches the other handlers
     // of the menu that may have it.
     if (!commandOffsetOf(*info, offset)) return E_FAIL;
 
-    const std::size_t length = clipboardTextLength(selection_, offset);
-    HGLOBAL unicode = makeUnicodeBlock(selection_, offset, length);
+    const std::size_t length = clipboardTextLength(selection, offset);
+    HGLOBAL unicode = makeUnicodeBlock(selection, offset, length);
     if (!unicode) return E_OUTOFMEMORY;  // the clipboard stays as it was
     HGLOBAL ansi = nullptr;
     {
         GlobalLockScope lock(unicode);
-        ansi = makeAnsiBlock(static_cast<const wchar_t*>(lock.data()), length);
+        ansi = makeAnsiBlock(static_cast<const char16_t*>(lock.Data()), length);
     }
     if (!ansi) {
         GlobalFree(unicode);

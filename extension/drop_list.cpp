@@ -2,7 +2,6 @@
 
 #include <cstdint>
 #include <cstring>
-#include <new>
 #include <string>
 
 namespace {
@@ -30,7 +29,7 @@ DropListStatus readWide(const unsigned char* list, std::size_t size, WideStringL
             const unsigned char* unit = list + 2 * (start + k);
             item[k] = static_cast<char16_t>(unit[0] | unit[1] << 8);
         }
-        if (!items.append(item)) return DropListStatus::OutOfMemory;
+        if (!items.Append(item)) return DropListStatus::OutOfMemory;
         ++i;
     }
     return DropListStatus::Complete;
@@ -48,7 +47,7 @@ DropListStatus readAnsi(const unsigned char* list, std::size_t size, const CodeP
         // Text in the code page converts whatever its bytes; the conversion fails only when
         // memory runs out.
         if (!codePage.toWide(reinterpret_cast<const char*>(list + start), i - start, item) ||
-            !items.append(item)) {
+            !items.Append(item)) {
             return DropListStatus::OutOfMemory;
         }
         ++i;
@@ -59,18 +58,14 @@ DropListStatus readAnsi(const unsigned char* list, std::size_t size, const CodeP
 }  // namespace
 
 DropListStatus parseDropList(const unsigned char* block, std::size_t size, const CodePage& codePage,
-                             WideStringList& items) noexcept {
+                             WideStringList& items) {
     if (!block || size < kDropFilesHeaderSize) return DropListStatus::BadHeader;
     const std::uint32_t offset = readUint32(block);
     const bool wide = readUint32(block + 16) != 0;
     if (offset < kDropFilesHeaderSize || offset > size) return DropListStatus::BadHeader;
     // The text cannot take more units than the list has bytes (ANSI) or byte pairs (wide).
-    items.reserve(wide ? (size - offset) / 2 : size - offset);
-    try {
-        std::u16string item;  // one buffer, reused for every item
-        return wide ? readWide(block + offset, size - offset, items, item)
-                    : readAnsi(block + offset, size - offset, codePage, items, item);
-    } catch (const std::bad_alloc&) {
-        return DropListStatus::OutOfMemory;
-    }
+    items.Reserve(wide ? (size - offset) / 2 : size - offset);
+    std::u16string item;  // one buffer, reused for every item
+    return wide ? readWide(block + offset, size - offset, items, item)
+                : readAnsi(block + offset, size - offset, codePage, items, item);
 }

@@ -15,9 +15,10 @@ enum class DropListStatus {
 };
 
 // Appends the complete items of `size` bytes of a DROPFILES block to `items`, in the
-// block's order. ANSI paths are converted with `codePage`.
+// block's order. ANSI paths are converted with `codePage`. Throws std::bad_alloc when
+// memory does not suffice for the item being read.
 DropListStatus parseDropList(const unsigned char* block, std::size_t size, const CodePage& codePage,
-                             WideStringList& items) noexcept;
+                             WideStringList& items);
 
 // Size of the DROPFILES header: pFiles, pt.x, pt.y, fNC, fWide.
 constexpr std::size_t kDropFilesHeaderSize = 20;

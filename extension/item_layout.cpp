@@ -33,6 +33,5 @@ ItemLayout computeItemLayout(const LayoutRect& item, const LayoutSize& icon, con
     layout.textX = layout.iconCell.right + frameWidth;
     layout.textY = item.top + (textOffset > 0 ? textOffset : 0);
     layout.textRect = {layout.textX + 1, layout.textY, item.right, item.bottom};
-    layout.textFill = {layout.iconCell.right, item.top, item.right, item.bottom};
     return layout;
 }

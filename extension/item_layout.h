@@ -46,7 +46,6 @@ struct ItemLayout {
     int textX;            // origin of the background fill behind the caption
     int textY;
     LayoutRect textRect;  // where the caption is drawn
-    LayoutRect textFill;  // from the icon cell's right edge to the item's right edge
 };
 
 // `item` is the item rectangle, `icon` the icon's size (only its height counts),

@@ -4,6 +4,8 @@
 
 #include <cstddef>
 
+#include "common/com_ref.h"
+#include "common/gdi_objects.h"
 #include "extension/item_layout.h"
 
 namespace {
@@ -18,14 +20,14 @@ Function user32Function(const char* name) {
 
 HWND windowOfSite(IUnknown* site) {
     if (!site) return nullptr;
-    IOleWindow* oleWindow = nullptr;
-    if (FAILED(site->QueryInterface(IID_IOleWindow, reinterpret_cast<void**>(&oleWindow))) ||
+    ComRef<IOleWindow> oleWindow;
+    if (FAILED(
+            site->QueryInterface(IID_IOleWindow, reinterpret_cast<void**>(oleWindow.receive()))) ||
         !oleWindow) {
         return nullptr;
     }
     HWND window = nullptr;
     if (FAILED(oleWindow->GetWindow(&window))) window = nullptr;
-    oleWindow->Release();
     return window;
 }
 
@@ -37,10 +39,9 @@ HWND menuOwner() {
 }
 
 int systemDpi() {
-    HDC screen = GetDC(nullptr);
-    if (!screen) return kBaseDpi;
-    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
-    ReleaseDC(nullptr, screen);
+    const ScreenDc screen;
+    if (!screen.Get()) return kBaseDpi;
+    const int dpi = GetDeviceCaps(screen.Get(), LOGPIXELSY);
     return dpi > 0 ? dpi : kBaseDpi;
 }
 

@@ -3,6 +3,10 @@
 #include <string>
 #include <vector>
 
+#include "common/exclusive_srw_lock.h"
+#include "common/gdi_objects.h"
+#include "common/icon_handle.h"
+
 namespace {
 
 // What a file looked like when its icon was read.
@@ -35,46 +39,30 @@ struct KeptIcon {
 SRWLOCK keptLock = SRWLOCK_INIT;
 std::vector<KeptIcon>* kept = nullptr;
 
-class ExclusiveLock {
-public:
-    ExclusiveLock() { AcquireSRWLockExclusive(&keptLock); }
-    ~ExclusiveLock() { ReleaseSRWLockExclusive(&keptLock); }
-    ExclusiveLock(const ExclusiveLock&) = delete;
-    ExclusiveLock& operator=(const ExclusiveLock&) = delete;
-};
-
 }  // namespace
 
-IconImage::~IconImage() {
-    if (icon_) DestroyIcon(icon_);
-}
-
-bool IconImage::read(const wchar_t* path, int size) {
-    HICON icon =
-        static_cast<HICON>(LoadImageW(nullptr, path, IMAGE_ICON, size, size, LR_LOADFROMFILE));
+bool IconImage::Read(const wchar_t* path, int size) {
+    IconHandle icon(
+        static_cast<HICON>(LoadImageW(nullptr, path, IMAGE_ICON, size, size, LR_LOADFROMFILE)));
     ICONINFO info{};
-    if (!icon || !GetIconInfo(icon, &info)) {
-        if (icon) DestroyIcon(icon);
+    if (!icon.Get() || !GetIconInfo(icon.Get(), &info)) return false;
+    // GetIconInfo hands out copies of the bitmaps: only the colour one's size is kept.
+    const GdiObject mask(info.hbmMask);
+    const GdiObject colour(info.hbmColor);
+    BITMAP bitmap{};
+    if (!info.hbmColor || GetObjectW(info.hbmColor, sizeof(bitmap), &bitmap) != sizeof(bitmap)) {
         return false;
     }
-    // GetIconInfo hands out copies of the bitmaps: only the colour one's size is kept.
-    BITMAP bitmap{};
-    if (info.hbmColor && GetObjectW(info.hbmColor, sizeof(bitmap), &bitmap) == sizeof(bitmap)) {
-        size_ = {bitmap.bmWidth, bitmap.bmHeight};
-        icon_ = icon;
-    } else {
-        DestroyIcon(icon);
-    }
-    if (info.hbmMask) DeleteObject(info.hbmMask);
-    if (info.hbmColor) DeleteObject(info.hbmColor);
-    return icon_ != nullptr;
+    size_ = {bitmap.bmWidth, bitmap.bmHeight};
+    icon_.Reset(icon.Release());
+    return true;
 }
 
 std::shared_ptr<const IconImage> moduleIcon(std::u16string_view path, int size) {
     const wchar_t* file = reinterpret_cast<const wchar_t*>(path.data());
     FileStamp stamp;
     const bool present = stampOf(file, &stamp);
-    ExclusiveLock lock;
+    ExclusiveSrwLock lock(keptLock);
     if (!kept) kept = new std::vector<KeptIcon>();
     auto entry = kept->begin();
     while (entry != kept->end() && !(entry->size == size && entry->path == path)) ++entry;
@@ -91,12 +79,12 @@ std::shared_ptr<const IconImage> moduleIcon(std::u16string_view path, int size) 
         entry = kept->end() - 1;
     }
     entry->stamp = stamp;
-    entry->icon = image->read(file, size) ? std::move(image) : nullptr;
+    entry->icon = image->Read(file, size) ? std::move(image) : nullptr;
     return entry->icon;
 }
 
 void releaseModuleIcons() {
-    ExclusiveLock lock;
+    ExclusiveSrwLock lock(keptLock);
     delete kept;
     kept = nullptr;
 }

@@ -10,27 +10,23 @@
 #include <memory>
 #include <string_view>
 
+#include "common/icon_handle.h"
 #include "extension/item_layout.h"
 
 // One icon read from a file at one size, with a colour bitmap; destroyed when its last
 // holder lets it go.
 class IconImage {
 public:
-    IconImage() = default;
-    ~IconImage();
-    IconImage(const IconImage&) = delete;
-    IconImage& operator=(const IconImage&) = delete;
-
     // Reads the icon of `path` (zero-terminated) at `size` pixels square; false, holding
     // nothing, when the file is missing or holds no icon with a colour bitmap.
-    bool read(const wchar_t* path, int size);
+    bool Read(const wchar_t* path, int size);
 
-    HICON handle() const { return icon_; }
+    HICON Handle() const { return icon_.Get(); }
     // The size of its colour bitmap.
-    LayoutSize size() const { return size_; }
+    LayoutSize Size() const { return size_; }
 
 private:
-    HICON icon_ = nullptr;
+    IconHandle icon_;
     LayoutSize size_{0, 0};
 };
 

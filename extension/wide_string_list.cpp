@@ -3,7 +3,7 @@
 #include <exception>
 #include <new>
 
-bool WideStringList::append(const char16_t* text, std::size_t length) noexcept {
+bool WideStringList::Append(const char16_t* text, std::size_t length) noexcept {
     if (!text) length = 0;
     const std::size_t start = chars_.size();
     if (length >= chars_.max_size() - start) return false;  // no room for it and a terminator
@@ -19,12 +19,12 @@ bool WideStringList::append(const char16_t* text, std::size_t length) noexcept {
     return true;
 }
 
-void WideStringList::clear() noexcept {
+void WideStringList::Clear() noexcept {
     std::u16string().swap(chars_);
     std::vector<std::size_t>().swap(starts_);
 }
 
-void WideStringList::reserve(std::size_t units) noexcept {
+void WideStringList::Reserve(std::size_t units) noexcept {
     try {
         chars_.reserve(units);
     } catch (const std::exception&) {
@@ -32,7 +32,7 @@ void WideStringList::reserve(std::size_t units) noexcept {
     }
 }
 
-void WideStringList::swap(WideStringList& other) noexcept {
+void WideStringList::Swap(WideStringList& other) noexcept {
     chars_.swap(other.chars_);
     starts_.swap(other.starts_);
 }

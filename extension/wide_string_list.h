@@ -13,18 +13,18 @@ class WideStringList {
 public:
     // Appends a copy; a null string is stored as an empty one. False, with the list as it
     // was, when memory runs out.
-    [[nodiscard]] bool append(const char16_t* text, std::size_t length) noexcept;
-    [[nodiscard]] bool append(std::u16string_view text) noexcept {
-        return append(text.data(), text.size());
+    [[nodiscard]] bool Append(const char16_t* text, std::size_t length) noexcept;
+    [[nodiscard]] bool Append(std::u16string_view text) noexcept {
+        return Append(text.data(), text.size());
     }
-    void clear() noexcept;
+    void Clear() noexcept;
     // Makes room for `units` UTF-16 units of text in all (terminators included); a
     // failure only means the list grows step by step instead.
-    void reserve(std::size_t units) noexcept;
-    void swap(WideStringList& other) noexcept;
+    void Reserve(std::size_t units) noexcept;
+    void Swap(WideStringList& other) noexcept;
 
-    int count() const noexcept { return static_cast<int>(starts_.size()); }
-    bool empty() const noexcept { return starts_.empty(); }
+    int Count() const noexcept { return static_cast<int>(starts_.size()); }
+    bool Empty() const noexcept { return starts_.empty(); }
     // The item, whose data() is followed by a terminator.
     std::u16string_view operator[](int index) const;
 

@@ -3,6 +3,11 @@
 #include <new>
 
 #include "common/exception_boundary.h"
+#include "extension/command_help.h"
+#include "extension/copy_commands.h"
+#include "extension/menu_insertion.h"
+#include "extension/owner_draw.h"
+#include "extension/selection_capture.h"
 #include "server/server_module.h"
 #include "server/type_info_cache.h"
 
@@ -80,7 +85,6 @@ HRESULT ContextMenuHandler::handOut(Object* object, REFIID iid, void** out) {
 HRESULT ContextMenuHandler::Create(IUnknown* outer, REFIID iid, void** out) {
     if (!out) return E_POINTER;
     *out = nullptr;
-    // Its state throws std::bad_alloc when memory does not suffice for the menu texts.
     if (!outer) return handOut(new (std::nothrow) ContextMenuHandler(nullptr), iid, out);
     // Inside an aggregate only the non-delegating IUnknown may be handed out: any other
     // interface would count on the outer object and leave this one alive forever.
@@ -140,32 +144,36 @@ STDMETHODIMP ContextMenuHandler::GetSite(REFIID iid, void** out) {
 
 STDMETHODIMP ContextMenuHandler::Initialize(PCIDLIST_ABSOLUTE folder, IDataObject* dataObject,
                                             HKEY) {
-    return comBoundary([&] { return state_.initialize(folder, dataObject); });
+    return comBoundary(
+        [&] { return captureSelection(folder, dataObject, state_.dataObject, state_.selection); });
 }
 
 STDMETHODIMP ContextMenuHandler::QueryContextMenu(HMENU menu, UINT indexMenu, UINT idCmdFirst,
                                                   UINT idCmdLast, UINT flags) {
-    return comBoundary(
-        [&] { return state_.queryContextMenu(menu, indexMenu, idCmdFirst, idCmdLast, flags); });
+    return comBoundary([&] {
+        return insertMenuItems(menu, indexMenu, idCmdFirst, idCmdLast, flags,
+                               state_.firstCommandId);
+    });
 }
 
 STDMETHODIMP ContextMenuHandler::InvokeCommand(CMINVOKECOMMANDINFO* info) {
-    return comBoundary([&] { return state_.invokeCommand(info); });
+    return comBoundary([&] { return invokeCopyCommand(info, state_.selection); });
 }
 
 STDMETHODIMP ContextMenuHandler::GetCommandString(UINT_PTR idCmd, UINT flags, UINT*, CHAR* name,
                                                   UINT cchMax) {
-    return comBoundary([&] { return state_.getCommandString(idCmd, flags, name, cchMax); });
+    return comBoundary([&] { return writeCommandString(idCmd, flags, name, cchMax); });
 }
 
 STDMETHODIMP ContextMenuHandler::HandleMenuMsg(UINT message, WPARAM wParam, LPARAM lParam) {
     return HandleMenuMsg2(message, wParam, lParam, nullptr);
 }
 
-STDMETHODIMP ContextMenuHandler::HandleMenuMsg2(UINT message, WPARAM wParam, LPARAM lParam,
-                                                LRESULT* result) {
-    return comBoundary(
-        [&] { return state_.handleMenuMsg2(message, wParam, lParam, result, site_.get()); });
+STDMETHODIMP ContextMenuHandler::HandleMenuMsg2(UINT message, WPARAM, LPARAM lParam, LRESULT*) {
+    return comBoundary([&] {
+        return handleOwnerDrawMessage(message, lParam, state_.firstCommandId, state_.icon,
+                                      site_.get());
+    });
 }
 
 STDMETHODIMP ContextMenuHandler::GetTypeInfoCount(UINT* count) {

@@ -1,9 +1,10 @@
 // The GotoList handler object: the COM identity of the context-menu handler, its
-// creation and its aggregation. Its menu work is done by HandlerState; this class answers
-// for the interfaces, counts its references, keeps the site of IObjectWithSite and serves
-// IGotoList's automation from the module's TypeInfoCache. Inside an aggregate it is held
-// by a non-delegating IUnknown of its own, and its interfaces delegate to the
-// controlling outer object.
+// creation and its aggregation. Its menu work is done by the pieces of extension/, to
+// which it routes each call with its HandlerState; this class answers for the interfaces,
+// counts its references, keeps the site of IObjectWithSite and serves IGotoList's
+// automation from the module's TypeInfoCache. Inside an aggregate it is held by a
+// non-delegating IUnknown of its own, and its interfaces delegate to the controlling outer
+// object.
 #pragma once
 
 #include <windows.h>

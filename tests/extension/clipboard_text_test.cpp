@@ -9,8 +9,17 @@ namespace {
 
 WideStringList listOf(std::initializer_list<std::u16string> items) {
     WideStringList list;
-    for (const auto& item : items) EXPECT_TRUE(list.append(item));
+    for (const auto& item : items) EXPECT_TRUE(list.Append(item));
     return list;
+}
+
+// The whole text, written where its measured length says.
+std::u16string textOf(const WideStringList& selection, CommandOffset offset) {
+    std::u16string text(clipboardTextLength(selection, offset) + 1, u'#');
+    writeClipboardText(selection, offset, &text[0]);
+    EXPECT_EQ(u'#', text.back()) << "written past its length";
+    text.pop_back();
+    return text;
 }
 
 const EmulatedCodePage cp1252(1252), cp932(932);
@@ -57,16 +66,16 @@ TEST(FileNamePart, WideAndAnsiAgreeForPathsTheCodePageRepresents) {
 
 TEST(ClipboardText, JoinsLinesWithCrLfAndNothingAfterTheLast) {
     const WideStringList two = listOf({u"C:\\x\\a.txt", u"C:\\x\\b.txt"});
-    EXPECT_EQ(u"a.txt\r\nb.txt", buildClipboardText(two, CopyNames));
-    EXPECT_EQ(u"C:\\x\\a.txt\r\nC:\\x\\b.txt", buildClipboardText(two, CopyPaths));
-    EXPECT_EQ(u"a.txt", buildClipboardText(listOf({u"C:\\dir\\a.txt"}), CopyNames));
-    EXPECT_EQ(u"", buildClipboardText(WideStringList(), CopyPaths));
+    EXPECT_EQ(u"a.txt\r\nb.txt", textOf(two, CopyNames));
+    EXPECT_EQ(u"C:\\x\\a.txt\r\nC:\\x\\b.txt", textOf(two, CopyPaths));
+    EXPECT_EQ(u"a.txt", textOf(listOf({u"C:\\dir\\a.txt"}), CopyNames));
+    EXPECT_EQ(u"", textOf(WideStringList(), CopyPaths));
 }
 
 TEST(ClipboardText, ADriveRootGivesAnEmptyNameLine) {
     const WideStringList three = listOf({u"C:\\x\\a", u"C:\\", u"D:\\b"});
-    EXPECT_EQ(u"a\r\n\r\nb", buildClipboardText(three, CopyNames));
-    EXPECT_EQ(u"C:\\x\\a\r\nC:\\\r\nD:\\b", buildClipboardText(three, CopyPaths));
+    EXPECT_EQ(u"a\r\n\r\nb", textOf(three, CopyNames));
+    EXPECT_EQ(u"C:\\x\\a\r\nC:\\\r\nD:\\b", textOf(three, CopyPaths));
 }
 
 }  // namespace

@@ -10,7 +10,10 @@
 
 #include "common/code_page.h"
 #include "extension/clipboard_text.h"
+#include "extension/command_help.h"
+#include "extension/copy_commands.h"
 #include "extension/handler_state.h"
+#include "extension/selection_capture.h"
 #include "tests/common/drop_block.h"
 #include "tests/common/fake_data_object.h"
 #include "tests/extension/clipboard_probe.h"
@@ -26,10 +29,9 @@ std::string inCodePage(const wchar_t* text) {
 }
 
 TEST(CodePage932, AnsiHelpTextIsSixtyBytesAndATerminator) {
-    HandlerState state;
     char buffer[80];
     std::memset(buffer, 0x55, sizeof buffer);
-    EXPECT_EQ(S_OK, state.getCommandString(0, GCS_HELPTEXTA, buffer, sizeof buffer));
+    EXPECT_EQ(S_OK, writeCommandString(0, GCS_HELPTEXTA, buffer, sizeof buffer));
     EXPECT_EQ(60u, std::strlen(buffer));
     EXPECT_EQ(inCodePage(L"選択したファイルのファイル名をクリップボードにコピーします。"),
               std::string(buffer));
@@ -37,10 +39,9 @@ TEST(CodePage932, AnsiHelpTextIsSixtyBytesAndATerminator) {
 }
 
 TEST(CodePage932, AShortAnsiBufferNeverSplitsACharacter) {
-    HandlerState state;
     char buffer[16];
     std::memset(buffer, 0x55, sizeof buffer);
-    EXPECT_EQ(S_OK, state.getCommandString(0, GCS_HELPTEXTA, buffer, 6));
+    EXPECT_EQ(S_OK, writeCommandString(0, GCS_HELPTEXTA, buffer, 6));
     EXPECT_EQ(inCodePage(L"選択"), std::string(buffer)) << "two characters fit in five bytes";
     EXPECT_EQ(0x55, buffer[5]);
 }
@@ -51,16 +52,16 @@ TEST(CodePage932, FileNamePartKeepsATrailByteThatLooksLikeABackslash) {
 
 TEST(CodePage932, CopyNamesKeepsACharacterWhoseSecondByteIs5C) {
     FakeDataObject data(drop_block::ansi({"C:\\dir\\\x95\x5c", "C:\\\x95\x5c\\a.txt"}));
-    HandlerState state;
-    ASSERT_EQ(S_OK, state.initialize(nullptr, &data));
+    HandlerState state{nullptr};
+    ASSERT_EQ(S_OK, captureSelection(nullptr, &data, state.dataObject, state.selection));
     CMINVOKECOMMANDINFO info = {};
     info.cbSize = sizeof info;
     info.lpVerb = MAKEINTRESOURCEA(CopyNames);
-    EXPECT_EQ(S_OK, state.invokeCommand(&info));
+    EXPECT_EQ(S_OK, invokeCopyCommand(&info, state.selection));
     EXPECT_EQ(bytesOf("\x95\x5c\r\na.txt\0\0\0"), clipboard_probe::read(CF_TEXT));
     EXPECT_EQ(L"表\r\na.txt", clipboard_probe::readUnicodeText());
     info.lpVerb = MAKEINTRESOURCEA(CopyPaths);
-    EXPECT_EQ(S_OK, state.invokeCommand(&info));
+    EXPECT_EQ(S_OK, invokeCopyCommand(&info, state.selection));
     EXPECT_EQ(bytesOf("C:\\dir\\\x95\x5c\r\nC:\\\x95\x5c\\a.txt\0\0\0"),
               clipboard_probe::read(CF_TEXT));
 }

@@ -10,7 +10,9 @@
 
 #include <gtest/gtest.h>
 
+#include "extension/copy_commands.h"
 #include "extension/handler_state.h"
+#include "extension/selection_capture.h"
 #include "tests/common/drop_block.h"
 #include "tests/common/fake_data_object.h"
 #include "tests/extension/clipboard_probe.h"
@@ -23,24 +25,25 @@ HRESULT invoke(HandlerState& state, ULONG_PTR verb) {
     CMINVOKECOMMANDINFO info = {};
     info.cbSize = sizeof info;
     info.lpVerb = reinterpret_cast<LPCSTR>(verb);
-    return state.invokeCommand(&info);
+    return invokeCopyCommand(&info, state.selection);
 }
 
 class CopyCommands : public ::testing::Test {
 protected:
     void select(const std::vector<std::u16string>& paths) {
         data_ = std::make_unique<FakeDataObject>(drop_block::wide(paths));
-        ASSERT_EQ(S_OK, state_.initialize(nullptr, data_.get()));
+        ASSERT_EQ(S_OK,
+                  captureSelection(nullptr, data_.get(), state_.dataObject, state_.selection));
     }
     // Runs a command and returns the CF_TEXT block.
-    std::vector<unsigned char> copy(CommandOffset command) {
-        const HRESULT hr = invoke(state_, command);
+    std::vector<unsigned char> copy(CommandOffset offset) {
+        const HRESULT hr = invoke(state_, offset);
         EXPECT_EQ(S_OK, hr) << std::hex << hr;
         return clipboard_probe::read(CF_TEXT);
     }
 
     std::unique_ptr<FakeDataObject> data_;
-    HandlerState state_;
+    HandlerState state_{nullptr};
 };
 
 TEST_F(CopyCommands, OnePathIsItsTextAndThreeZeroBytes) {
@@ -104,13 +107,14 @@ TEST_F(CopyCommands, OnlyTheTwoCommandOffsetsAreCarriedOut) {
         ASSERT_TRUE(clipboard_probe::seed("before"));
         CMINVOKECOMMANDINFOEX info = {c.size, c.mask, nullptr, c.verb};
         info.lpVerbW = c.verbW;
-        const HRESULT hr = state_.invokeCommand(reinterpret_cast<CMINVOKECOMMANDINFO*>(&info));
+        const HRESULT hr =
+            invokeCopyCommand(reinterpret_cast<CMINVOKECOMMANDINFO*>(&info), state_.selection);
         EXPECT_EQ(c.copies ? S_OK : E_FAIL, hr) << "case " << &c - cases << std::hex << " " << hr;
         EXPECT_EQ(c.copies ? bytesOf("C:\\dir\\a.txt\0\0\0") : bytesOf("before\0"),
                   clipboard_probe::read(CF_TEXT))
             << "case " << &c - cases;
     }
-    EXPECT_EQ(E_INVALIDARG, state_.invokeCommand(nullptr));
+    EXPECT_EQ(E_INVALIDARG, invokeCopyCommand(nullptr, state_.selection));
 }
 
 // Another program's window: it puts "held" on the clipboard and keeps it open for

@@ -66,8 +66,8 @@ void run(const CodePage& codePage, const unsigned char* block, std::size_t size)
     const DropListStatus status = parseDropList(block, size, codePage, items);
     const Reading expected = expectedReading(block, size, codePage);
     check(status == expected.status);
-    check(items.count() == static_cast<int>(expected.items.size()));
-    for (int i = 0; i < items.count(); ++i) {
+    check(items.Count() == static_cast<int>(expected.items.size()));
+    for (int i = 0; i < items.Count(); ++i) {
         check(items[i] == expected.items[static_cast<std::size_t>(i)]);
         check(items[i].data()[items[i].size()] == u'\0');
     }

@@ -26,7 +26,7 @@ struct Parsed {
 Parsed parse(const unsigned char* block, std::size_t size, const CodePage& codePage) {
     WideStringList items;
     Parsed parsed{parseDropList(block, size, codePage, items), {}};
-    for (int i = 0; i < items.count(); ++i) parsed.items.emplace_back(items[i]);
+    for (int i = 0; i < items.Count(); ++i) parsed.items.emplace_back(items[i]);
     return parsed;
 }
 

@@ -18,7 +18,6 @@ TEST(ItemLayout, SecondItemOfTheMenu) {
     EXPECT_EQ(26, layout.textX);
     EXPECT_EQ(41, layout.textY);
     expectRect({27, 41, 150, 60}, layout.textRect);
-    expectRect({22, 40, 150, 60}, layout.textFill);
 }
 
 TEST(ItemLayout, FollowsTheItemRectangleAndTheFrameWidth) {
@@ -27,7 +26,6 @@ TEST(ItemLayout, FollowsTheItemRectangleAndTheFrameWidth) {
     EXPECT_EQ(40, layout.textX);
     EXPECT_EQ(3, layout.textY);  // 7 / 2 drops the fraction
     expectRect({41, 3, 200, 20}, layout.textRect);
-    expectRect({32, 0, 200, 20}, layout.textFill);
 }
 
 TEST(ItemLayout, TextTallerThanTheItemStartsAtItsTop) {
@@ -114,7 +112,6 @@ TEST(ItemLayout, ScalesWithTheDpi) {
         EXPECT_EQ(row.textX, layout.textX);
         EXPECT_EQ(row.textY, layout.textY);
         expectRect({row.textX + 1, row.textY, narrow.width, narrow.height}, layout.textRect);
-        expectRect({row.iconCell.right, 0, narrow.width, narrow.height}, layout.textFill);
     }
 }
 

@@ -11,6 +11,9 @@
 #include <gtest/gtest.h>
 
 #include "extension/handler_state.h"
+#include "extension/menu_insertion.h"
+#include "extension/menu_texts.h"
+#include "extension/owner_draw.h"
 #include "extension/item_layout.h"
 #include "tests/extension/dib_canvas.h"
 #include "server/context_menu_handler.h"
@@ -91,7 +94,8 @@ protected:
             << "no tovak.ico beside the program, error " << GetLastError();
         menu_ = CreatePopupMenu();
         ASSERT_NE(nullptr, menu_);
-        ASSERT_EQ(2, HRESULT_CODE(state_.queryContextMenu(menu_, 0, kFirstId, kFirstId + 50, 0)));
+        ASSERT_EQ(2, HRESULT_CODE(insertMenuItems(menu_, 0, kFirstId, kFirstId + 50, 0,
+                                                  state_.firstCommandId)));
 
         dc_ = CreateCompatibleDC(nullptr);
         ASSERT_NE(nullptr, dc_);
@@ -130,8 +134,8 @@ protected:
         MEASUREITEMSTRUCT item{};
         item.CtlType = ODT_MENU;
         item.itemID = itemId;
-        const HRESULT hr =
-            state_.handleMenuMsg2(WM_MEASUREITEM, 0, reinterpret_cast<LPARAM>(&item), nullptr);
+        const HRESULT hr = handleOwnerDrawMessage(WM_MEASUREITEM, reinterpret_cast<LPARAM>(&item),
+                                                  state_.firstCommandId, state_.icon, nullptr);
         EXPECT_EQ(S_OK, hr) << std::hex << hr;
         return item;
     }
@@ -143,8 +147,8 @@ protected:
         item.itemAction = ODA_DRAWENTIRE;
         item.hDC = dc_;
         item.rcItem = rect;
-        const HRESULT hr =
-            state_.handleMenuMsg2(WM_DRAWITEM, 0, reinterpret_cast<LPARAM>(&item), nullptr);
+        const HRESULT hr = handleOwnerDrawMessage(WM_DRAWITEM, reinterpret_cast<LPARAM>(&item),
+                                                  state_.firstCommandId, state_.icon, nullptr);
         EXPECT_EQ(S_OK, hr) << std::hex << hr;
         GdiFlush();
     }

@@ -9,6 +9,8 @@
 #include <gtest/gtest.h>
 
 #include "extension/handler_state.h"
+#include "extension/menu_insertion.h"
+#include "extension/owner_draw.h"
 #include "extension/item_layout.h"
 #include "tests/extension/dib_canvas.h"
 #include "tests/common/module_path.h"
@@ -32,8 +34,6 @@ std::wstring iconBesideProgram() {
     return program.substr(0, program.size() - 3) + L"ico";
 }
 
-std::u16string toU16(const std::wstring& text) { return std::u16string(text.begin(), text.end()); }
-
 COLORREF sysColor(int index) { return GetSysColor(index) & 0xFFFFFF; }
 
 class OwnerDraw : public ::testing::Test {
@@ -41,8 +41,9 @@ protected:
     void SetUp() override {
         menu_ = CreatePopupMenu();
         ASSERT_NE(nullptr, menu_);
-        ASSERT_EQ(2, HRESULT_CODE(state_.queryContextMenu(menu_, 0, kFirstId, kFirstId + 50, 0)));
-        ASSERT_EQ(kFirstId, state_.firstCommandId());
+        ASSERT_EQ(2, HRESULT_CODE(insertMenuItems(menu_, 0, kFirstId, kFirstId + 50, 0,
+                                                  state_.firstCommandId)));
+        ASSERT_EQ(kFirstId, state_.firstCommandId);
 
         dc_ = CreateCompatibleDC(nullptr);
         ASSERT_NE(nullptr, dc_);
@@ -86,11 +87,8 @@ protected:
         item.hwndItem = reinterpret_cast<HWND>(menu_);
         item.hDC = dc_;
         item.rcItem = kItem;
-        LRESULT result = 0x5A5A;
-        const HRESULT hr =
-            drawn_->handleMenuMsg2(WM_DRAWITEM, 0, reinterpret_cast<LPARAM>(&item), &result);
-        EXPECT_EQ(0x5A5A, result);
-        return hr;
+        return handleOwnerDrawMessage(WM_DRAWITEM, reinterpret_cast<LPARAM>(&item),
+                                      drawn_->firstCommandId, drawn_->icon, nullptr);
     }
 
     COLORREF pixel(int x, int y) const {
@@ -149,7 +147,7 @@ protected:
     }
 };
 
-TEST_F(OwnerDraw, MeasureAnswers150By20AndLeavesTheResultAlone) {
+TEST_F(OwnerDraw, MeasureAnswers150By20) {
     for (UINT id : {kFirstId, kFirstId + 1, kFirstId + 7}) {
         for (UINT type : {UINT(ODT_MENU), UINT(ODT_LISTBOX)}) {
             MEASUREITEMSTRUCT measure{};
@@ -157,26 +155,26 @@ TEST_F(OwnerDraw, MeasureAnswers150By20AndLeavesTheResultAlone) {
             measure.itemID = id;
             measure.itemWidth = 1;
             measure.itemHeight = 2;
-            LRESULT result = 0x1234;
-            const HRESULT hr = state_.handleMenuMsg2(WM_MEASUREITEM, 0,
-                                                     reinterpret_cast<LPARAM>(&measure), &result);
+            const HRESULT hr =
+                handleOwnerDrawMessage(WM_MEASUREITEM, reinterpret_cast<LPARAM>(&measure),
+                                       state_.firstCommandId, state_.icon, nullptr);
             EXPECT_EQ(S_OK, hr) << std::hex << hr;
             EXPECT_EQ(150u, measure.itemWidth);
             EXPECT_EQ(20u, measure.itemHeight);
-            EXPECT_EQ(0x1234, result);
         }
     }
 }
 
 TEST_F(OwnerDraw, OtherMessagesAndNullStructuresHaveNoEffect) {
-    LRESULT result = 0x1234;
     for (UINT message : {UINT(WM_INITMENUPOPUP), UINT(WM_MENUCHAR), UINT(WM_MENUSELECT)}) {
-        EXPECT_EQ(S_OK, state_.handleMenuMsg2(message, 1, 0, &result));
+        EXPECT_EQ(S_OK,
+                  handleOwnerDrawMessage(message, 0, state_.firstCommandId, state_.icon, nullptr));
     }
-    EXPECT_EQ(S_OK, state_.handleMenuMsg2(WM_MEASUREITEM, 0, 0, &result));
-    EXPECT_EQ(S_OK, state_.handleMenuMsg2(WM_DRAWITEM, 0, 0, nullptr));
-    EXPECT_EQ(0x1234, result);
-    EXPECT_TRUE(state_.iconPaths().empty());
+    EXPECT_EQ(S_OK, handleOwnerDrawMessage(WM_MEASUREITEM, 0, state_.firstCommandId, state_.icon,
+                                           nullptr));
+    EXPECT_EQ(S_OK,
+              handleOwnerDrawMessage(WM_DRAWITEM, 0, state_.firstCommandId, state_.icon, nullptr));
+    EXPECT_EQ(nullptr, state_.icon.AtSize(16)) << "the icon file was looked for";
 }
 
 TEST_F(OwnerDrawWithIcon, SelectedItemOnTheHighlightColour) {
@@ -257,19 +255,19 @@ TEST_F(OwnerDrawWithIcon, FocusOnlyForeignControlsAndUnknownIdsChangeNoPixel) {
     EXPECT_EQ(kMenuBack, GetBkColor(dc_));
 }
 
-TEST_F(OwnerDrawWithIcon, IconPathListIsFilledOnceWithTheIconBesideTheModule) {
-    EXPECT_TRUE(state_.iconPaths().empty());
-    EXPECT_EQ(S_OK, draw(kFirstId, ODA_FOCUS, 0));  // filled before the focus-only stop
-    ASSERT_EQ(2, state_.iconPaths().count());
-    const std::u16string expected = toU16(iconBesideProgram());
-    EXPECT_TRUE(expected == state_.iconPaths()[0]);
-    EXPECT_TRUE(expected == state_.iconPaths()[1]);
-    EXPECT_EQ(u"ico", state_.iconPaths()[0].substr(state_.iconPaths()[0].size() - 3));
-
-    EXPECT_EQ(S_OK, draw(kFirstId + 1, ODA_DRAWENTIRE, 0));
-    EXPECT_EQ(S_OK, draw(kFirstId, ODA_DRAWENTIRE, ODS_SELECTED));
-    ASSERT_EQ(2, state_.iconPaths().count());
-    EXPECT_TRUE(expected == state_.iconPaths()[0]);
+// The icon file beside the module is found at the first draw, a focus-only one too, and
+// serves both items.
+TEST_F(OwnerDrawWithIcon, TheIconBesideTheModuleIsFoundAtTheFirstDraw) {
+    EXPECT_EQ(nullptr, state_.icon.AtSize(16));
+    EXPECT_EQ(S_OK, draw(kFirstId, ODA_FOCUS, 0));  // found before the focus-only stop
+    const IconImage* found = state_.icon.AtSize(16);
+    ASSERT_NE(nullptr, found);
+    EXPECT_EQ(16, found->Size().width);
+    for (UINT id : {kFirstId + 1, kFirstId}) {
+        for (int i = 0; i < kWidth * kHeight; ++i) bits_[i] = 0x00C0C0C0;
+        EXPECT_EQ(S_OK, draw(id, ODA_DRAWENTIRE, ODS_SELECTED));
+        EXPECT_EQ(kBoard, pixel(6 + 2, 42 + 2)) << "item " << id;
+    }
 }
 
 // The caption of the requested item lands where the layout puts it: the same text
@@ -315,13 +313,11 @@ TEST_F(OwnerDrawWithIcon, IconIsFoundInAFolderOutsideTheAnsiCodePage) {
     ASSERT_NE(nullptr, module) << "LoadLibrary failed, error " << GetLastError();
     // The handler takes its icon from this module, as it would inside the DLL.
     HandlerState inDll(module);
-    inDll.queryContextMenu(menu_, 0, kFirstId, kFirstId + 50, 0);
+    insertMenuItems(menu_, 0, kFirstId, kFirstId + 50, 0, inDll.firstCommandId);
     drawn_ = &inDll;
 
     EXPECT_EQ(S_OK, draw(kFirstId, ODA_DRAWENTIRE, 0));
     const bool iconDrawn = pixel(6 + 2, 42 + 2) == kBoard;
-    const std::u16string expected = toU16(folder + L"\\tovak.ico");
-    const bool pathKept = inDll.iconPaths().count() == 2 && expected == inDll.iconPaths()[0];
 
     drawn_ = &state_;
     FreeLibrary(module);
@@ -329,13 +325,12 @@ TEST_F(OwnerDrawWithIcon, IconIsFoundInAFolderOutsideTheAnsiCodePage) {
     DeleteFileW(icon.c_str());
     RemoveDirectoryW(folder.c_str());
     EXPECT_TRUE(iconDrawn);
-    EXPECT_TRUE(pathKept);
 }
 
 TEST_F(OwnerDraw, WithoutTheIconFileTheIconColumnStaysEmpty) {
     DeleteFileW(iconBesideProgram().c_str());
     EXPECT_EQ(S_OK, draw(kFirstId + 1, ODA_DRAWENTIRE, ODS_SELECTED));
-    EXPECT_EQ(2, state_.iconPaths().count());
+    EXPECT_EQ(nullptr, state_.icon.AtSize(16));
     const COLORREF highlight = sysColor(COLOR_HIGHLIGHT);
     // The whole item is filled, the icon column and the frame gap hold nothing else.
     const int textLeft = 22 + GetSystemMetrics(SM_CXFRAME) + 1;
@@ -405,7 +400,7 @@ TEST_F(OwnerDrawWithIcon, ANewHandlerReadsTheIconFileAgainOnlyWhenItHasChanged) 
 
         HandlerState handler{GetModuleHandleW(nullptr)};
         HMENU menu = CreatePopupMenu();
-        handler.queryContextMenu(menu, 0, kFirstId, kFirstId + 50, 0);
+        insertMenuItems(menu, 0, kFirstId, kFirstId + 50, 0, handler.firstCommandId);
         drawn_ = &handler;
         for (int i = 0; i < kWidth * kHeight; ++i) bits_[i] = 0x00C0C0C0;
         EXPECT_EQ(S_OK, draw(kFirstId, ODA_DRAWENTIRE, 0));
@@ -440,7 +435,7 @@ TEST_F(OwnerDrawWithIcon, ThousandsOfDrawsLeaveNoHandleBehind) {
     for (int i = 0; i < kDraws / 4; ++i) {
         HandlerState handler{GetModuleHandleW(nullptr)};
         HMENU menu = CreatePopupMenu();
-        handler.queryContextMenu(menu, 0, kFirstId, kFirstId + 50, 0);
+        insertMenuItems(menu, 0, kFirstId, kFirstId + 50, 0, handler.firstCommandId);
         drawn_ = &handler;
         for (int d = 0; d < 4; ++d) {
             draw(kFirstId + (d & 1), ODA_DRAWENTIRE, (d & 2) ? ODS_SELECTED : 0);

@@ -7,7 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include "extension/copy_commands.h"
 #include "extension/handler_state.h"
+#include "extension/selection_capture.h"
 #include "extension/command_offset.h"
 #include "tests/common/drop_block.h"
 #include "tests/extension/clipboard_probe.h"
@@ -18,8 +20,8 @@ namespace {
 
 std::vector<std::u16string> selectionOf(const HandlerState& state) {
     std::vector<std::u16string> items;
-    for (int i = 0; i < state.selection().count(); ++i) {
-        items.emplace_back(state.selection()[i]);
+    for (int i = 0; i < state.selection.Count(); ++i) {
+        items.emplace_back(state.selection[i]);
     }
     return items;
 }
@@ -31,8 +33,8 @@ const std::vector<std::u16string> kThree = {u"C:\\x\\a.txt", u"C:\\x\\b.txt", u"
 TEST(SelectionCapture, TakesEveryPathInOrderAndHoldsTheDataObject) {
     FakeDataObject data(drop_block::wide(kThree));
     {
-        HandlerState state;
-        const HRESULT hr = state.initialize(nullptr, &data);
+        HandlerState state{nullptr};
+        const HRESULT hr = captureSelection(nullptr, &data, state.dataObject, state.selection);
         EXPECT_EQ(S_OK, hr) << std::hex << hr;
         EXPECT_EQ(kThree, selectionOf(state));
         EXPECT_EQ(1, data.references()) << "the handler keeps one reference";
@@ -44,9 +46,9 @@ TEST(SelectionCapture, TakesEveryPathInOrderAndHoldsTheDataObject) {
 TEST(SelectionCapture, ASecondInitializeReplacesTheSelectionAndTheDataObject) {
     FakeDataObject first(drop_block::wide(kThree));
     FakeDataObject second(drop_block::ansi({"E:\\one", "E:\\two"}));
-    HandlerState state;
-    ASSERT_EQ(S_OK, state.initialize(nullptr, &first));
-    const HRESULT hr = state.initialize(nullptr, &second);
+    HandlerState state{nullptr};
+    ASSERT_EQ(S_OK, captureSelection(nullptr, &first, state.dataObject, state.selection));
+    const HRESULT hr = captureSelection(nullptr, &second, state.dataObject, state.selection);
     EXPECT_EQ(S_OK, hr) << std::hex << hr;
     EXPECT_EQ((std::vector<std::u16string>{u"E:\\one", u"E:\\two"}), selectionOf(state));
     EXPECT_EQ(0, first.references());
@@ -60,14 +62,14 @@ TEST(SelectionCapture, FailuresKeepThePreviousSelection) {
     drop_block::Bytes outside = drop_block::ansi({"C:\\a"});
     drop_block::putUint32(outside, 0, 4096);
     FakeDataObject badOffset(outside);
-    HandlerState state;
-    ASSERT_EQ(S_OK, state.initialize(nullptr, &good));
+    HandlerState state{nullptr};
+    ASSERT_EQ(S_OK, captureSelection(nullptr, &good, state.dataObject, state.selection));
     for (FakeDataObject* data : {&noDrop, &empty, &badOffset}) {
-        const HRESULT hr = state.initialize(nullptr, data);
+        const HRESULT hr = captureSelection(nullptr, data, state.dataObject, state.selection);
         EXPECT_EQ(E_INVALIDARG, hr) << std::hex << hr;
         EXPECT_EQ(kThree, selectionOf(state));
         EXPECT_EQ(1, data->references()) << "the failed call's data object is still held";
-        EXPECT_EQ(state.dataObject(), data);
+        EXPECT_EQ(state.dataObject.get(), data);
     }
     EXPECT_EQ(0, good.references());
     EXPECT_EQ(0, noDrop.references());
@@ -79,9 +81,9 @@ TEST(SelectionCapture, AListThatBreaksOffKeepsTheItemsBeforeTheBreak) {
     broken.insert(broken.end(), {'C', ':', '\\', 'c'});
     FakeDataObject good(drop_block::wide(kThree));
     FakeDataObject data(broken);
-    HandlerState state;
-    ASSERT_EQ(S_OK, state.initialize(nullptr, &good));
-    const HRESULT hr = state.initialize(nullptr, &data);
+    HandlerState state{nullptr};
+    ASSERT_EQ(S_OK, captureSelection(nullptr, &good, state.dataObject, state.selection));
+    const HRESULT hr = captureSelection(nullptr, &data, state.dataObject, state.selection);
     EXPECT_EQ(E_INVALIDARG, hr) << std::hex << hr;
     EXPECT_EQ((std::vector<std::u16string>{u"C:\\a", u"C:\\b"}), selectionOf(state));
 }
@@ -89,11 +91,11 @@ TEST(SelectionCapture, AListThatBreaksOffKeepsTheItemsBeforeTheBreak) {
 TEST(SelectionCapture, ANullDataObjectLeavesNoneHeld) {
     FakeDataObject data(drop_block::wide(kThree));
     {
-        HandlerState state;
-        ASSERT_EQ(S_OK, state.initialize(nullptr, &data));
-        const HRESULT hr = state.initialize(nullptr, nullptr);
+        HandlerState state{nullptr};
+        ASSERT_EQ(S_OK, captureSelection(nullptr, &data, state.dataObject, state.selection));
+        const HRESULT hr = captureSelection(nullptr, nullptr, state.dataObject, state.selection);
         EXPECT_EQ(E_INVALIDARG, hr) << std::hex << hr;
-        EXPECT_EQ(nullptr, state.dataObject());
+        EXPECT_EQ(nullptr, state.dataObject.get());
         EXPECT_EQ(0, data.references());
         EXPECT_EQ(kThree, selectionOf(state));
     }
@@ -123,8 +125,8 @@ TEST_F(ShellSelection, TakesTheTruePathsOfRealFiles) {
     HRESULT hr = S_OK;
     IDataObject* data = shellDataObject(folder_, names, &hr);
     ASSERT_NE(nullptr, data) << std::hex << hr;
-    HandlerState state;
-    hr = state.initialize(nullptr, data);
+    HandlerState state{nullptr};
+    hr = captureSelection(nullptr, data, state.dataObject, state.selection);
     EXPECT_EQ(S_OK, hr) << std::hex << hr;
     std::vector<std::u16string> expected;
     for (const auto& name : names) expected.push_back(u16(folder_ + L"\\" + name));
@@ -138,12 +140,12 @@ TEST_F(ShellSelection, TakesAPathLongerThanMaxPathWhole) {
     const std::wstring path = folder_ + L"\\" + std::wstring(240, L'長') + L"_long.txt";
     ASSERT_TRUE(createFile(path));
     FakeDataObject data(drop_block::wide({u16(path)}));
-    HandlerState state;
-    const HRESULT hr = state.initialize(nullptr, &data);
+    HandlerState state{nullptr};
+    const HRESULT hr = captureSelection(nullptr, &data, state.dataObject, state.selection);
     EXPECT_EQ(S_OK, hr) << std::hex << hr;
-    ASSERT_EQ(1, state.selection().count());
-    EXPECT_EQ(u16(path), state.selection()[0]);
-    EXPECT_GT(state.selection()[0].size(), static_cast<std::size_t>(MAX_PATH));
+    ASSERT_EQ(1, state.selection.Count());
+    EXPECT_EQ(u16(path), state.selection[0]);
+    EXPECT_GT(state.selection[0].size(), static_cast<std::size_t>(MAX_PATH));
 }
 
 // A right-click on a folder's background: the shell gives the folder's ID list and no
@@ -162,7 +164,7 @@ protected:
         CMINVOKECOMMANDINFO info = {};
         info.cbSize = sizeof info;
         info.lpVerb = MAKEINTRESOURCEA(offset);
-        EXPECT_EQ(S_OK, state.invokeCommand(&info));
+        EXPECT_EQ(S_OK, invokeCopyCommand(&info, state.selection));
         return clipboard_probe::readUnicodeText();
     }
 };
@@ -195,13 +197,13 @@ TEST_F(FolderBackground, TheFolderIsTheSelectionAndBothCommandsCopyIt) {
         }
         LPITEMIDLIST list = idList(c.path, c.csidl);
         ASSERT_NE(nullptr, list);
-        HandlerState state;
-        const HRESULT hr = state.initialize(list, nullptr);
+        HandlerState state{nullptr};
+        const HRESULT hr = captureSelection(list, nullptr, state.dataObject, state.selection);
         CoTaskMemFree(list);
         ASSERT_EQ(S_OK, hr) << std::hex << hr;
-        ASSERT_EQ(1, state.selection().count());
-        EXPECT_EQ(u16(c.path), state.selection()[0]);
-        EXPECT_EQ(nullptr, state.dataObject());
+        ASSERT_EQ(1, state.selection.Count());
+        EXPECT_EQ(u16(c.path), state.selection[0]);
+        EXPECT_EQ(nullptr, state.dataObject.get());
         EXPECT_EQ(c.path, copied(state, CopyPaths));
         // A drive root has no name part.
         EXPECT_EQ(c.path.substr(c.path.rfind(L'\\') + 1), copied(state, CopyNames));
@@ -214,10 +216,10 @@ TEST_F(FolderBackground, FolderWithoutAPathIsRefused) {
     for (int csidl : {CSIDL_CONTROLS, CSIDL_DRIVES, CSIDL_PRINTERS, -1}) {
         SCOPED_TRACE(csidl);
         FakeDataObject data(drop_block::wide(kThree));
-        HandlerState state;
-        ASSERT_EQ(S_OK, state.initialize(nullptr, &data));
+        HandlerState state{nullptr};
+        ASSERT_EQ(S_OK, captureSelection(nullptr, &data, state.dataObject, state.selection));
         LPITEMIDLIST list = csidl >= 0 ? idList(L"", csidl) : nullptr;
-        const HRESULT hr = state.initialize(list, nullptr);
+        const HRESULT hr = captureSelection(list, nullptr, state.dataObject, state.selection);
         CoTaskMemFree(list);
         EXPECT_EQ(E_INVALIDARG, hr) << std::hex << hr;
         EXPECT_EQ(kThree, selectionOf(state));
@@ -225,9 +227,9 @@ TEST_F(FolderBackground, FolderWithoutAPathIsRefused) {
     }
     // With both, the data object's items are the selection.
     FakeDataObject data(drop_block::wide(kThree));
-    HandlerState state;
+    HandlerState state{nullptr};
     LPITEMIDLIST list = idList(folder_);
-    EXPECT_EQ(S_OK, state.initialize(list, &data));
+    EXPECT_EQ(S_OK, captureSelection(list, &data, state.dataObject, state.selection));
     CoTaskMemFree(list);
     EXPECT_EQ(kThree, selectionOf(state));
 }

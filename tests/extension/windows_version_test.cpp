@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include "extension/handler_state.h"
+#include "extension/menu_insertion.h"
 #include "extension/windows_version.h"
 #include "tests/extension/menu_probe.h"
 
@@ -40,8 +40,8 @@ TEST(WindowsVersion, TheProgramRunsOnTheVersionItWasGiven) {
 
 TEST(WindowsVersion, ItemsArePlainTextOnNt4AndOwnerDrawnElsewhere) {
     MenuProbe menu;
-    HandlerState state;
-    ASSERT_EQ(2, state.queryContextMenu(menu.handle(), 0, 50, 60, 0));
+    UINT firstCommandId = 0;
+    ASSERT_EQ(2, insertMenuItems(menu.handle(), 0, 50, 60, 0, firstCommandId));
     ASSERT_EQ(4, menu.count());
     for (int position : {0, 1}) {
         const UINT type = menu.type(position);

@@ -17,7 +17,10 @@
 
 #include <gtest/gtest.h>
 
+#include "common/exception_boundary.h"
 #include "extension/handler_state.h"
+#include "extension/menu_texts.h"
+#include "extension/selection_capture.h"
 #include "halvint.h"
 #include "resources/resource_ids.h"
 #include "server/registration_resource.h"
@@ -292,15 +295,24 @@ TEST(AllocationFailure, EveryAllocationOfTakingASelection) {
         HRESULT hr = E_FAIL;
         sweep(
             [&] {
-                state = std::make_unique<HandlerState>();
-                ASSERT_EQ(S_OK, state->initialize(nullptr, &before));
+                state = std::make_unique<HandlerState>(nullptr);
+                ASSERT_EQ(S_OK,
+                          captureSelection(nullptr, &before, state->dataObject, state->selection));
             },
-            [&](Calls& call) { hr = call([&] { return state->initialize(nullptr, &data); }); },
+            [&](Calls& call) {
+                // Behind the boundary that Initialize puts around it.
+                hr = call([&] {
+                    return comBoundary([&] {
+                        return captureSelection(nullptr, &data, state->dataObject,
+                                                state->selection);
+                    });
+                });
+            },
             [&] {
                 EXPECT_TRUE(hr == S_OK || hr == E_OUTOFMEMORY) << std::hex << hr;
                 std::vector<std::u16string> selection;
-                for (int i = 0; i < state->selection().count(); ++i) {
-                    selection.emplace_back(state->selection()[i]);
+                for (int i = 0; i < state->selection.Count(); ++i) {
+                    selection.emplace_back(state->selection[i]);
                 }
                 EXPECT_EQ(hr == S_OK ? kFive : std::vector<std::u16string>{u"C:\\before.txt"},
                           selection);

@@ -2,7 +2,7 @@
 
 #include <sstream>
 
-#include "common/registry_key.h"
+#include "tests/common/registry_key.h"
 
 namespace {
 

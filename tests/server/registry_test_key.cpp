@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "common/registry_key.h"
+#include "tests/common/registry_key.h"
 
 namespace {
 

@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "extension/command_offset.h"
-#include "extension/handler_state.h"
+#include "extension/menu_texts.h"
 #include "tests/common/drop_block.h"
 #include "tests/common/fake_data_object.h"
 #include "tests/common/shell_selection.h"
