@@ -9,7 +9,6 @@ namespace {
 using registry_access::kCreateSubKey;
 using registry_access::kEnumerateSubKeys;
 using registry_access::kQueryValue;
-using registry_access::kRead;
 using registry_access::kSetValue;
 namespace status = registry_status;
 
@@ -26,28 +25,6 @@ constexpr RootName kRootNames[] = {
 };
 
 }  // namespace
-
-const char* operationName(MemoryRegistry::Operation operation) {
-    switch (operation) {
-        case MemoryRegistry::Operation::kOpen:
-            return "open";
-        case MemoryRegistry::Operation::kCreate:
-            return "create";
-        case MemoryRegistry::Operation::kClose:
-            return "close";
-        case MemoryRegistry::Operation::kSetValue:
-            return "set value";
-        case MemoryRegistry::Operation::kDeleteKey:
-            return "delete key";
-        case MemoryRegistry::Operation::kDeleteValue:
-            return "delete value";
-        case MemoryRegistry::Operation::kEnumerate:
-            return "enumerate";
-        case MemoryRegistry::Operation::kQueryInfo:
-            return "query info";
-    }
-    return "?";
-}
 
 bool MemoryRegistry::NameLess::operator()(const std::string& a, const std::string& b) const {
     return codePage->compareNoCase(a.c_str(), b.c_str()) < 0;
@@ -176,28 +153,6 @@ std::string MemoryRegistry::dump() const {
     return out;
 }
 
-void MemoryRegistry::fail(Operation operation, const std::string& path, long failure) {
-    failures_.push_back(Failure{operation, path, failure});
-}
-
-void MemoryRegistry::makeReadOnly(const std::string& path) {
-    addKey(path);
-    find(path)->readOnly = true;
-}
-
-std::size_t MemoryRegistry::calls(Operation operation) const {
-    const auto found = calls_.find(operation);
-    return found == calls_.end() ? 0 : found->second;
-}
-
-long MemoryRegistry::injected(Operation operation, const std::string& path) {
-    ++calls_[operation];
-    for (const Failure& failure : failures_) {
-        if (failure.operation == operation && sameName(failure.path, path)) return failure.status;
-    }
-    return status::kSuccess;
-}
-
 MemoryRegistry::Node* MemoryRegistry::resolve(RegistryKey key, std::uint32_t* access,
                                               long* result) {
     for (const auto& root : roots_) {
@@ -209,7 +164,6 @@ MemoryRegistry::Node* MemoryRegistry::resolve(RegistryKey key, std::uint32_t* ac
     }
     const auto found = handles_.find(static_cast<std::uintptr_t>(key));
     if (found == handles_.end()) {
-        ++invalidHandleUses_;
         *result = status::kInvalidHandle;
         return nullptr;
     }
@@ -241,9 +195,6 @@ long MemoryRegistry::openKey(RegistryKey parent, const char* name, std::uint32_t
     long result = status::kSuccess;
     Node* parentNode = resolve(parent, &parentAccess, &result);
     if (!parentNode) return result;
-    if (const long failure = injected(Operation::kOpen, childPath(*parentNode, name))) {
-        return failure;
-    }
     std::shared_ptr<Node> node;
     if (*name) {
         node = findChild(*parentNode, name);
@@ -251,7 +202,6 @@ long MemoryRegistry::openKey(RegistryKey parent, const char* name, std::uint32_t
         node = find(parentNode->path);  // the key itself
     }
     if (!node) return status::kFileNotFound;
-    if (node->readOnly && (access & ~kRead) != 0) return status::kAccessDenied;
     *key = newHandle(node, access);
     return status::kSuccess;
 }
@@ -264,19 +214,13 @@ long MemoryRegistry::createKey(RegistryKey parent, const char* name, std::uint32
     long result = status::kSuccess;
     Node* parentNode = resolve(parent, &parentAccess, &result);
     if (!parentNode) return result;
-    if (const long failure = injected(Operation::kCreate, childPath(*parentNode, name))) {
-        return failure;
-    }
     std::shared_ptr<Node> node = *name ? findChild(*parentNode, name) : find(parentNode->path);
     if (!node) {
-        if (parentNode->readOnly || (parentAccess & kCreateSubKey) == 0) {
-            return status::kAccessDenied;
-        }
+        if ((parentAccess & kCreateSubKey) == 0) return status::kAccessDenied;
         node = std::make_shared<Node>(childPath(*parentNode, name), &codePage_);
         node->parent = find(parentNode->path);
         parentNode->children.emplace(name, node);
     }
-    if (node->readOnly && (access & ~kRead) != 0) return status::kAccessDenied;
     *key = newHandle(node, access);
     return status::kSuccess;
 }
@@ -287,13 +231,10 @@ long MemoryRegistry::closeKey(RegistryKey key) {
     }
     const auto found = handles_.find(static_cast<std::uintptr_t>(key));
     if (found == handles_.end()) {
-        ++invalidHandleUses_;
         return status::kInvalidHandle;
     }
-    const std::string path = found->second.node->path;
-    // A close made to fail still gives the handle up: nobody can retry it.
     handles_.erase(found);
-    return injected(Operation::kClose, path);
+    return status::kSuccess;
 }
 
 long MemoryRegistry::setValue(RegistryKey key, const char* name, std::uint32_t type,
@@ -302,8 +243,7 @@ long MemoryRegistry::setValue(RegistryKey key, const char* name, std::uint32_t t
     long result = status::kSuccess;
     Node* node = resolve(key, &access, &result);
     if (!node) return result;
-    if (const long failure = injected(Operation::kSetValue, node->path)) return failure;
-    if ((access & kSetValue) == 0 || node->readOnly) return status::kAccessDenied;
+    if ((access & kSetValue) == 0) return status::kAccessDenied;
     if (size && !data) return status::kInvalidParameter;
     const std::string valueName = name ? name : "";
     std::vector<unsigned char> bytes(data, data + size);
@@ -323,12 +263,9 @@ long MemoryRegistry::deleteKey(RegistryKey parent, const char* name) {
     long result = status::kSuccess;
     Node* parentNode = resolve(parent, &access, &result);
     if (!parentNode) return result;
-    if (const long failure = injected(Operation::kDeleteKey, childPath(*parentNode, name))) {
-        return failure;
-    }
     std::shared_ptr<Node> node = *name ? findChild(*parentNode, name) : find(parentNode->path);
     if (!node) return status::kFileNotFound;
-    if (!node->children.empty() || node->readOnly) return status::kAccessDenied;
+    if (!node->children.empty()) return status::kAccessDenied;
     // An empty name deletes the key the handle refers to; a root cannot go.
     const std::shared_ptr<Node> owner = node->parent.lock();
     if (!owner) return status::kAccessDenied;
@@ -347,8 +284,7 @@ long MemoryRegistry::deleteValue(RegistryKey key, const char* name) {
     long result = status::kSuccess;
     Node* node = resolve(key, &access, &result);
     if (!node) return result;
-    if (const long failure = injected(Operation::kDeleteValue, node->path)) return failure;
-    if ((access & kSetValue) == 0 || node->readOnly) return status::kAccessDenied;
+    if ((access & kSetValue) == 0) return status::kAccessDenied;
     const std::string valueName = name ? name : "";
     for (auto value = node->values.begin(); value != node->values.end(); ++value) {
         if (sameName(value->first, valueName)) {
@@ -364,7 +300,6 @@ long MemoryRegistry::enumKey(RegistryKey key, std::uint32_t index, char* name, s
     long result = status::kSuccess;
     Node* node = resolve(key, &access, &result);
     if (!node) return result;
-    if (const long failure = injected(Operation::kEnumerate, node->path)) return failure;
     if ((access & kEnumerateSubKeys) == 0) return status::kAccessDenied;
     if (index >= node->children.size()) return status::kNoMoreItems;
     auto child = node->children.begin();
@@ -380,7 +315,6 @@ long MemoryRegistry::enumValue(RegistryKey key, std::uint32_t index, char* name,
     long result = status::kSuccess;
     Node* node = resolve(key, &access, &result);
     if (!node) return result;
-    if (const long failure = injected(Operation::kEnumerate, node->path)) return failure;
     if ((access & kQueryValue) == 0) return status::kAccessDenied;
     if (index >= node->values.size()) return status::kNoMoreItems;
     const std::string& valueName = node->values[index].first;
@@ -394,7 +328,6 @@ long MemoryRegistry::queryInfo(RegistryKey key, std::uint32_t* subKeys, std::uin
     long result = status::kSuccess;
     Node* node = resolve(key, &access, &result);
     if (!node) return result;
-    if (const long failure = injected(Operation::kQueryInfo, node->path)) return failure;
     if ((access & kQueryValue) == 0) return status::kAccessDenied;
     if (subKeys) *subKeys = static_cast<std::uint32_t>(node->children.size());
     if (values) *values = static_cast<std::uint32_t>(node->values.size());
