@@ -5,6 +5,12 @@
 #ifdef _WIN32
 #include <windows.h>
 #include <winerror.h>
+
+// The thread's last error as an HRESULT; a failure that left none is still a failure.
+inline HRESULT lastErrorResult() {
+    const DWORD error = GetLastError();
+    return error == ERROR_SUCCESS ? E_FAIL : HRESULT_FROM_WIN32(error);
+}
 #else
 #include <cstdint>
 

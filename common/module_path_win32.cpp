@@ -1,16 +1,12 @@
 #include "common/module_path.h"
 
 #include "common/code_page.h"
+#include "common/hresult.h"
 
 namespace {
 
 // The longest path the platform's wide calls accept, with its terminator.
 constexpr DWORD kLongestPath = 32768;
-
-HRESULT lastErrorResult() {
-    const DWORD error = GetLastError();
-    return error == ERROR_SUCCESS ? E_FAIL : HRESULT_FROM_WIN32(error);
-}
 
 }  // namespace
 
