@@ -1,8 +1,6 @@
 #include "registry_script/memory_registry.h"
 
-#include <cstdio>
 #include <cstring>
-#include <stdexcept>
 
 namespace {
 
@@ -14,16 +12,6 @@ namespace status = registry_status;
 
 constexpr std::uint32_t kFullAccess = 0xFFFFFFFFu;
 
-struct RootName {
-    const char* name;
-    RegistryKey key;
-};
-
-constexpr RootName kRootNames[] = {
-    {"HKCR", kClassesRoot},     {"HKCU", kCurrentUser},   {"HKLM", kLocalMachine}, {"HKU", kUsers},
-    {"HKPD", kPerformanceData}, {"HKCC", kCurrentConfig}, {"HKDD", kDynData},
-};
-
 }  // namespace
 
 bool MemoryRegistry::NameLess::operator()(const std::string& a, const std::string& b) const {
@@ -31,7 +19,7 @@ bool MemoryRegistry::NameLess::operator()(const std::string& a, const std::strin
 }
 
 MemoryRegistry::MemoryRegistry(const CodePage& codePage) : codePage_(codePage) {
-    for (const RootName& root : kRootNames) {
+    for (const MemoryRegistryRoot& root : kMemoryRegistryRoots) {
         roots_.emplace_back(root.key, std::make_shared<Node>(root.name, &codePage_));
     }
 }
@@ -72,41 +60,6 @@ std::shared_ptr<MemoryRegistry::Node> MemoryRegistry::find(const std::string& pa
     return node;
 }
 
-void MemoryRegistry::addKey(const std::string& path) {
-    const std::vector<std::string> parts = split(path);
-    std::shared_ptr<Node> node = find(parts[0]);
-    if (!node) throw std::invalid_argument("no such root: " + path);
-    for (std::size_t i = 1; i < parts.size(); ++i) {
-        std::shared_ptr<Node> child = findChild(*node, parts[i]);
-        if (!child) {
-            child = std::make_shared<Node>(node->path + "\\" + parts[i], &codePage_);
-            child->parent = node;
-            node->children.emplace(parts[i], child);
-        }
-        node = child;
-    }
-}
-
-void MemoryRegistry::addValue(const std::string& path, const std::string& name, std::uint32_t type,
-                              const std::vector<unsigned char>& data) {
-    addKey(path);
-    Node& node = *find(path);
-    for (auto& value : node.values) {
-        if (sameName(value.first, name)) {
-            value.second = Value{type, data};
-            return;
-        }
-    }
-    node.values.emplace_back(name, Value{type, data});
-}
-
-void MemoryRegistry::addString(const std::string& path, const std::string& name,
-                               const std::string& text) {
-    std::vector<unsigned char> data(text.begin(), text.end());
-    data.push_back(0);
-    addValue(path, name, registry_type::kString, data);
-}
-
 bool MemoryRegistry::hasKey(const std::string& path) const { return find(path) != nullptr; }
 
 std::optional<MemoryRegistry::Value> MemoryRegistry::value(const std::string& path,
@@ -131,26 +84,6 @@ std::vector<std::pair<std::string, MemoryRegistry::Value>> MemoryRegistry::value
     const std::string& path) const {
     const std::shared_ptr<Node> node = find(path);
     return node ? node->values : std::vector<std::pair<std::string, Value>>();
-}
-
-void MemoryRegistry::dumpNode(const Node& node, std::string& out) const {
-    out += node.path + "\n";
-    for (const auto& value : node.values) {
-        out += node.path + " [" + value.first + "] " + std::to_string(value.second.type) + ":";
-        for (unsigned char byte : value.second.data) {
-            char hex[4];
-            std::snprintf(hex, sizeof hex, "%02X", byte);
-            out += hex;
-        }
-        out += "\n";
-    }
-    for (const auto& child : node.children) dumpNode(*child.second, out);
-}
-
-std::string MemoryRegistry::dump() const {
-    std::string out;
-    for (const auto& root : roots_) dumpNode(*root.second, out);
-    return out;
 }
 
 MemoryRegistry::Node* MemoryRegistry::resolve(RegistryKey key, std::uint32_t* access,

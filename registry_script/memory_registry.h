@@ -16,6 +16,17 @@
 #include "common/code_page.h"
 #include "registry_script/registry_access.h"
 
+// The roots, by the short names that paths begin with.
+struct MemoryRegistryRoot {
+    const char* name;
+    RegistryKey key;
+};
+
+inline constexpr MemoryRegistryRoot kMemoryRegistryRoots[] = {
+    {"HKCR", kClassesRoot},     {"HKCU", kCurrentUser},   {"HKLM", kLocalMachine}, {"HKU", kUsers},
+    {"HKPD", kPerformanceData}, {"HKCC", kCurrentConfig}, {"HKDD", kDynData},
+};
+
 class MemoryRegistry : public RegistryAccess {
 public:
     struct Value {
@@ -28,18 +39,12 @@ public:
     MemoryRegistry(const MemoryRegistry&) = delete;
     MemoryRegistry& operator=(const MemoryRegistry&) = delete;
 
-    // Setting up and inspecting.
-    void addKey(const std::string& path);  // with its missing parents
-    void addValue(const std::string& path, const std::string& name, std::uint32_t type,
-                  const std::vector<unsigned char>& data);
-    void addString(const std::string& path, const std::string& name, const std::string& text);
+    // Inspecting.
     bool hasKey(const std::string& path) const;
     std::optional<Value> value(const std::string& path, const std::string& name) const;
     std::vector<std::string> subKeyNames(const std::string& path) const;
     // The key's values, named ("" for the default value), in the order first written.
     std::vector<std::pair<std::string, Value>> valuesOf(const std::string& path) const;
-    // Every key and value beneath the roots, one line each, for before/after comparisons.
-    std::string dump() const;
 
     // RegistryAccess.
     long openKey(RegistryKey parent, const char* name, std::uint32_t access,
@@ -84,7 +89,6 @@ private:
     std::shared_ptr<Node> findChild(const Node& parent, const std::string& name) const;
     std::vector<std::string> split(const std::string& path) const;
     bool sameName(const std::string& a, const std::string& b) const;
-    void dumpNode(const Node& node, std::string& out) const;
 
     const CodePage& codePage_;
     std::vector<std::pair<RegistryKey, std::shared_ptr<Node>>> roots_;

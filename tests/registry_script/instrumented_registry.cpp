@@ -1,18 +1,11 @@
 #include "tests/registry_script/instrumented_registry.h"
 
+#include <cstdio>
+#include <stdexcept>
+
 namespace {
 
 namespace status = registry_status;
-
-struct RootName {
-    const char* name;
-    RegistryKey key;
-};
-
-constexpr RootName kRootNames[] = {
-    {"HKCR", kClassesRoot},     {"HKCU", kCurrentUser},   {"HKLM", kLocalMachine}, {"HKU", kUsers},
-    {"HKPD", kPerformanceData}, {"HKCC", kCurrentConfig}, {"HKDD", kDynData},
-};
 
 bool writes(std::uint32_t access) { return (access & ~registry_access::kRead) != 0; }
 
@@ -40,6 +33,73 @@ const char* operationName(InstrumentedRegistry::Operation operation) {
     return "?";
 }
 
+RegistryKey InstrumentedRegistry::createPath(const std::string& path) {
+    std::vector<std::string> parts(1);
+    for (const char* p = path.c_str(); *p;) {
+        const char* next = codePage_.next(p);
+        if (*p == '\\') {
+            parts.emplace_back();
+        } else {
+            parts.back().append(p, static_cast<std::size_t>(next - p));
+        }
+        p = next;
+    }
+    RegistryKey key = kNoRegistryKey;
+    for (const MemoryRegistryRoot& root : kMemoryRegistryRoots) {
+        if (sameName(root.name, parts[0])) key = root.key;
+    }
+    if (key == kNoRegistryKey) throw std::invalid_argument("no such root: " + path);
+    for (std::size_t i = 1; i < parts.size(); ++i) {
+        RegistryKey child = kNoRegistryKey;
+        const long result =
+            MemoryRegistry::createKey(key, parts[i].c_str(), registry_access::kAllAccess, &child);
+        MemoryRegistry::closeKey(key);  // a root is not closed by this
+        if (result != status::kSuccess) throw std::runtime_error("cannot create " + path);
+        key = child;
+    }
+    return key;
+}
+
+void InstrumentedRegistry::addKey(const std::string& path) {
+    MemoryRegistry::closeKey(createPath(path));
+}
+
+void InstrumentedRegistry::addValue(const std::string& path, const std::string& name,
+                                    std::uint32_t type, const std::vector<unsigned char>& data) {
+    const RegistryKey key = createPath(path);
+    const long result = MemoryRegistry::setValue(key, name.c_str(), type, data.data(),
+                                                 static_cast<std::uint32_t>(data.size()));
+    MemoryRegistry::closeKey(key);
+    if (result != status::kSuccess) throw std::runtime_error("cannot set a value of " + path);
+}
+
+void InstrumentedRegistry::addString(const std::string& path, const std::string& name,
+                                     const std::string& text) {
+    std::vector<unsigned char> data(text.begin(), text.end());
+    data.push_back(0);
+    addValue(path, name, registry_type::kString, data);
+}
+
+void InstrumentedRegistry::dumpKey(const std::string& path, std::string& out) const {
+    out += path + "\n";
+    for (const auto& value : valuesOf(path)) {
+        out += path + " [" + value.first + "] " + std::to_string(value.second.type) + ":";
+        for (unsigned char byte : value.second.data) {
+            char hex[4];
+            std::snprintf(hex, sizeof hex, "%02X", byte);
+            out += hex;
+        }
+        out += "\n";
+    }
+    for (const std::string& child : subKeyNames(path)) dumpKey(path + "\\" + child, out);
+}
+
+std::string InstrumentedRegistry::dump() const {
+    std::string out;
+    for (const MemoryRegistryRoot& root : kMemoryRegistryRoots) dumpKey(root.name, out);
+    return out;
+}
+
 void InstrumentedRegistry::makeReadOnly(const std::string& path) {
     addKey(path);
     readOnly_.push_back(path);
@@ -55,7 +115,7 @@ bool InstrumentedRegistry::sameName(const std::string& a, const std::string& b) 
 }
 
 bool InstrumentedRegistry::pathOf(RegistryKey key, std::string& path) {
-    for (const RootName& root : kRootNames) {
+    for (const MemoryRegistryRoot& root : kMemoryRegistryRoots) {
         if (root.key == key) {
             path = root.name;
             return true;

@@ -1,4 +1,5 @@
-// The in-memory registry as the registry script tests drive it: any operation on a given
+// The in-memory registry as the registry script tests drive it: keys and values set up by
+// path, the whole registry as text for before/after comparisons; any operation on a given
 // key can be made to fail, keys can be made read-only, and it counts the calls made, the
 // handles still open and the uses of handles that were never valid or already closed.
 #pragma once
@@ -25,6 +26,14 @@ public:
 
     explicit InstrumentedRegistry(const CodePage& codePage)
         : MemoryRegistry(codePage), codePage_(codePage) {}
+
+    // Setting up, through the registry's own calls (neither failed nor counted).
+    void addKey(const std::string& path);  // with its missing parents
+    void addValue(const std::string& path, const std::string& name, std::uint32_t type,
+                  const std::vector<unsigned char>& data);
+    void addString(const std::string& path, const std::string& name, const std::string& text);
+    // Every key and value beneath the roots, one line each.
+    std::string dump() const;
 
     // Failing on demand. For open, create and delete-key the path is that of the key
     // opened, created or deleted; for the other operations that of the key the handle
@@ -65,6 +74,9 @@ private:
         long status;
     };
 
+    // The key `path`, created with its missing parents and open for all access.
+    RegistryKey createPath(const std::string& path);
+    void dumpKey(const std::string& path, std::string& out) const;
     // The path of a root or of an open handle; false (and the use counted) for any
     // other key.
     bool pathOf(RegistryKey key, std::string& path);
