@@ -30,10 +30,10 @@ bool MemoryRegistry::sameName(const std::string& a, const std::string& b) const 
     return codePage_.compareNoCase(a.c_str(), b.c_str()) == 0;
 }
 
-std::vector<std::string> MemoryRegistry::split(const std::string& path) const {
+std::vector<std::string> splitRegistryPath(const CodePage& codePage, const std::string& path) {
     std::vector<std::string> parts(1);
     for (const char* p = path.c_str(); *p;) {
-        const char* next = codePage_.next(p);
+        const char* next = codePage.next(p);
         if (*p == '\\') {
             parts.emplace_back();
         } else {
@@ -51,7 +51,7 @@ std::shared_ptr<MemoryRegistry::Node> MemoryRegistry::findChild(const Node& pare
 }
 
 std::shared_ptr<MemoryRegistry::Node> MemoryRegistry::find(const std::string& path) const {
-    const std::vector<std::string> parts = split(path);
+    const std::vector<std::string> parts = splitRegistryPath(codePage_, path);
     std::shared_ptr<Node> node;
     for (const auto& root : roots_) {
         if (sameName(root.second->path, parts[0])) node = root.second;

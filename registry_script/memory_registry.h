@@ -16,6 +16,11 @@
 #include "common/code_page.h"
 #include "registry_script/registry_access.h"
 
+// The names along `path` ("HKCR\A\B" gives "HKCR", "A" and "B"), stepped one character at a
+// time in `codePage`, so that a double-byte character's second byte is never taken for a
+// backslash.
+std::vector<std::string> splitRegistryPath(const CodePage& codePage, const std::string& path);
+
 // The roots, by the short names that paths begin with.
 struct MemoryRegistryRoot {
     const char* name;
@@ -87,7 +92,6 @@ private:
     RegistryKey newHandle(const std::shared_ptr<Node>& node, std::uint32_t access);
     std::shared_ptr<Node> find(const std::string& path) const;
     std::shared_ptr<Node> findChild(const Node& parent, const std::string& name) const;
-    std::vector<std::string> split(const std::string& path) const;
     bool sameName(const std::string& a, const std::string& b) const;
 
     const CodePage& codePage_;

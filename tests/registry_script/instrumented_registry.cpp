@@ -34,16 +34,7 @@ const char* operationName(InstrumentedRegistry::Operation operation) {
 }
 
 RegistryKey InstrumentedRegistry::createPath(const std::string& path) {
-    std::vector<std::string> parts(1);
-    for (const char* p = path.c_str(); *p;) {
-        const char* next = codePage_.next(p);
-        if (*p == '\\') {
-            parts.emplace_back();
-        } else {
-            parts.back().append(p, static_cast<std::size_t>(next - p));
-        }
-        p = next;
-    }
+    const std::vector<std::string> parts = splitRegistryPath(codePage_, path);
     RegistryKey key = kNoRegistryKey;
     for (const MemoryRegistryRoot& root : kMemoryRegistryRoots) {
         if (sameName(root.name, parts[0])) key = root.key;
