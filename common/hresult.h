@@ -5,6 +5,13 @@
 #ifdef _WIN32
 #include <windows.h>
 #include <winerror.h>
+
+// The thread's last error as an HRESULT, or `otherwise` when the call that failed set none:
+// a failure that left no error is still a failure.
+inline HRESULT lastErrorResult(HRESULT otherwise = E_FAIL) {
+    const DWORD error = GetLastError();
+    return error != ERROR_SUCCESS ? HRESULT_FROM_WIN32(error) : otherwise;
+}
 #else
 #include <cstdint>
 

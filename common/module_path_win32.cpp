@@ -1,7 +1,7 @@
 #include "common/module_path.h"
 
 #include "common/code_page.h"
-#include "common/last_error.h"
+#include "common/hresult.h"
 #include "common/path_text.h"
 
 namespace {

@@ -6,7 +6,7 @@
 
 #include "common/code_page.h"
 #include "common/global_memory.h"
-#include "common/last_error.h"
+#include "common/hresult.h"
 #include "extension/clipboard_text.h"
 
 namespace {

@@ -1,60 +1,25 @@
 #include "registry_script/memory_registry.h"
 
-#include <cstdio>
 #include <cstring>
-#include <stdexcept>
 
 namespace {
 
 using registry_access::kCreateSubKey;
 using registry_access::kEnumerateSubKeys;
 using registry_access::kQueryValue;
-using registry_access::kRead;
 using registry_access::kSetValue;
 namespace status = registry_status;
 
 constexpr std::uint32_t kFullAccess = 0xFFFFFFFFu;
 
-struct RootName {
-    const char* name;
-    RegistryKey key;
-};
-
-constexpr RootName kRootNames[] = {
-    {"HKCR", kClassesRoot},     {"HKCU", kCurrentUser},   {"HKLM", kLocalMachine}, {"HKU", kUsers},
-    {"HKPD", kPerformanceData}, {"HKCC", kCurrentConfig}, {"HKDD", kDynData},
-};
-
 }  // namespace
-
-const char* operationName(MemoryRegistry::Operation operation) {
-    switch (operation) {
-        case MemoryRegistry::Operation::kOpen:
-            return "open";
-        case MemoryRegistry::Operation::kCreate:
-            return "create";
-        case MemoryRegistry::Operation::kClose:
-            return "close";
-        case MemoryRegistry::Operation::kSetValue:
-            return "set value";
-        case MemoryRegistry::Operation::kDeleteKey:
-            return "delete key";
-        case MemoryRegistry::Operation::kDeleteValue:
-            return "delete value";
-        case MemoryRegistry::Operation::kEnumerate:
-            return "enumerate";
-        case MemoryRegistry::Operation::kQueryInfo:
-            return "query info";
-    }
-    return "?";
-}
 
 bool MemoryRegistry::NameLess::operator()(const std::string& a, const std::string& b) const {
     return codePage->compareNoCase(a.c_str(), b.c_str()) < 0;
 }
 
 MemoryRegistry::MemoryRegistry(const CodePage& codePage) : codePage_(codePage) {
-    for (const RootName& root : kRootNames) {
+    for (const MemoryRegistryRoot& root : kMemoryRegistryRoots) {
         roots_.emplace_back(root.key, std::make_shared<Node>(root.name, &codePage_));
     }
 }
@@ -65,10 +30,10 @@ bool MemoryRegistry::sameName(const std::string& a, const std::string& b) const 
     return codePage_.compareNoCase(a.c_str(), b.c_str()) == 0;
 }
 
-std::vector<std::string> MemoryRegistry::split(const std::string& path) const {
+std::vector<std::string> splitRegistryPath(const CodePage& codePage, const std::string& path) {
     std::vector<std::string> parts(1);
     for (const char* p = path.c_str(); *p;) {
-        const char* next = codePage_.next(p);
+        const char* next = codePage.next(p);
         if (*p == '\\') {
             parts.emplace_back();
         } else {
@@ -86,48 +51,13 @@ std::shared_ptr<MemoryRegistry::Node> MemoryRegistry::findChild(const Node& pare
 }
 
 std::shared_ptr<MemoryRegistry::Node> MemoryRegistry::find(const std::string& path) const {
-    const std::vector<std::string> parts = split(path);
+    const std::vector<std::string> parts = splitRegistryPath(codePage_, path);
     std::shared_ptr<Node> node;
     for (const auto& root : roots_) {
         if (sameName(root.second->path, parts[0])) node = root.second;
     }
     for (std::size_t i = 1; node && i < parts.size(); ++i) node = findChild(*node, parts[i]);
     return node;
-}
-
-void MemoryRegistry::addKey(const std::string& path) {
-    const std::vector<std::string> parts = split(path);
-    std::shared_ptr<Node> node = find(parts[0]);
-    if (!node) throw std::invalid_argument("no such root: " + path);
-    for (std::size_t i = 1; i < parts.size(); ++i) {
-        std::shared_ptr<Node> child = findChild(*node, parts[i]);
-        if (!child) {
-            child = std::make_shared<Node>(node->path + "\\" + parts[i], &codePage_);
-            child->parent = node;
-            node->children.emplace(parts[i], child);
-        }
-        node = child;
-    }
-}
-
-void MemoryRegistry::addValue(const std::string& path, const std::string& name, std::uint32_t type,
-                              const std::vector<unsigned char>& data) {
-    addKey(path);
-    Node& node = *find(path);
-    for (auto& value : node.values) {
-        if (sameName(value.first, name)) {
-            value.second = Value{type, data};
-            return;
-        }
-    }
-    node.values.emplace_back(name, Value{type, data});
-}
-
-void MemoryRegistry::addString(const std::string& path, const std::string& name,
-                               const std::string& text) {
-    std::vector<unsigned char> data(text.begin(), text.end());
-    data.push_back(0);
-    addValue(path, name, registry_type::kString, data);
 }
 
 bool MemoryRegistry::hasKey(const std::string& path) const { return find(path) != nullptr; }
@@ -156,48 +86,6 @@ std::vector<std::pair<std::string, MemoryRegistry::Value>> MemoryRegistry::value
     return node ? node->values : std::vector<std::pair<std::string, Value>>();
 }
 
-void MemoryRegistry::dumpNode(const Node& node, std::string& out) const {
-    out += node.path + "\n";
-    for (const auto& value : node.values) {
-        out += node.path + " [" + value.first + "] " + std::to_string(value.second.type) + ":";
-        for (unsigned char byte : value.second.data) {
-            char hex[4];
-            std::snprintf(hex, sizeof hex, "%02X", byte);
-            out += hex;
-        }
-        out += "\n";
-    }
-    for (const auto& child : node.children) dumpNode(*child.second, out);
-}
-
-std::string MemoryRegistry::dump() const {
-    std::string out;
-    for (const auto& root : roots_) dumpNode(*root.second, out);
-    return out;
-}
-
-void MemoryRegistry::fail(Operation operation, const std::string& path, long failure) {
-    failures_.push_back(Failure{operation, path, failure});
-}
-
-void MemoryRegistry::makeReadOnly(const std::string& path) {
-    addKey(path);
-    find(path)->readOnly = true;
-}
-
-std::size_t MemoryRegistry::calls(Operation operation) const {
-    const auto found = calls_.find(operation);
-    return found == calls_.end() ? 0 : found->second;
-}
-
-long MemoryRegistry::injected(Operation operation, const std::string& path) {
-    ++calls_[operation];
-    for (const Failure& failure : failures_) {
-        if (failure.operation == operation && sameName(failure.path, path)) return failure.status;
-    }
-    return status::kSuccess;
-}
-
 MemoryRegistry::Node* MemoryRegistry::resolve(RegistryKey key, std::uint32_t* access,
                                               long* result) {
     for (const auto& root : roots_) {
@@ -209,7 +97,6 @@ MemoryRegistry::Node* MemoryRegistry::resolve(RegistryKey key, std::uint32_t* ac
     }
     const auto found = handles_.find(static_cast<std::uintptr_t>(key));
     if (found == handles_.end()) {
-        ++invalidHandleUses_;
         *result = status::kInvalidHandle;
         return nullptr;
     }
@@ -241,9 +128,6 @@ long MemoryRegistry::openKey(RegistryKey parent, const char* name, std::uint32_t
     long result = status::kSuccess;
     Node* parentNode = resolve(parent, &parentAccess, &result);
     if (!parentNode) return result;
-    if (const long failure = injected(Operation::kOpen, childPath(*parentNode, name))) {
-        return failure;
-    }
     std::shared_ptr<Node> node;
     if (*name) {
         node = findChild(*parentNode, name);
@@ -251,7 +135,6 @@ long MemoryRegistry::openKey(RegistryKey parent, const char* name, std::uint32_t
         node = find(parentNode->path);  // the key itself
     }
     if (!node) return status::kFileNotFound;
-    if (node->readOnly && (access & ~kRead) != 0) return status::kAccessDenied;
     *key = newHandle(node, access);
     return status::kSuccess;
 }
@@ -264,19 +147,13 @@ long MemoryRegistry::createKey(RegistryKey parent, const char* name, std::uint32
     long result = status::kSuccess;
     Node* parentNode = resolve(parent, &parentAccess, &result);
     if (!parentNode) return result;
-    if (const long failure = injected(Operation::kCreate, childPath(*parentNode, name))) {
-        return failure;
-    }
     std::shared_ptr<Node> node = *name ? findChild(*parentNode, name) : find(parentNode->path);
     if (!node) {
-        if (parentNode->readOnly || (parentAccess & kCreateSubKey) == 0) {
-            return status::kAccessDenied;
-        }
+        if ((parentAccess & kCreateSubKey) == 0) return status::kAccessDenied;
         node = std::make_shared<Node>(childPath(*parentNode, name), &codePage_);
         node->parent = find(parentNode->path);
         parentNode->children.emplace(name, node);
     }
-    if (node->readOnly && (access & ~kRead) != 0) return status::kAccessDenied;
     *key = newHandle(node, access);
     return status::kSuccess;
 }
@@ -287,13 +164,10 @@ long MemoryRegistry::closeKey(RegistryKey key) {
     }
     const auto found = handles_.find(static_cast<std::uintptr_t>(key));
     if (found == handles_.end()) {
-        ++invalidHandleUses_;
         return status::kInvalidHandle;
     }
-    const std::string path = found->second.node->path;
-    // A close made to fail still gives the handle up: nobody can retry it.
     handles_.erase(found);
-    return injected(Operation::kClose, path);
+    return status::kSuccess;
 }
 
 long MemoryRegistry::setValue(RegistryKey key, const char* name, std::uint32_t type,
@@ -302,8 +176,7 @@ long MemoryRegistry::setValue(RegistryKey key, const char* name, std::uint32_t t
     long result = status::kSuccess;
     Node* node = resolve(key, &access, &result);
     if (!node) return result;
-    if (const long failure = injected(Operation::kSetValue, node->path)) return failure;
-    if ((access & kSetValue) == 0 || node->readOnly) return status::kAccessDenied;
+    if ((access & kSetValue) == 0) return status::kAccessDenied;
     if (size && !data) return status::kInvalidParameter;
     const std::string valueName = name ? name : "";
     std::vector<unsigned char> bytes(data, data + size);
@@ -323,12 +196,9 @@ long MemoryRegistry::deleteKey(RegistryKey parent, const char* name) {
     long result = status::kSuccess;
     Node* parentNode = resolve(parent, &access, &result);
     if (!parentNode) return result;
-    if (const long failure = injected(Operation::kDeleteKey, childPath(*parentNode, name))) {
-        return failure;
-    }
     std::shared_ptr<Node> node = *name ? findChild(*parentNode, name) : find(parentNode->path);
     if (!node) return status::kFileNotFound;
-    if (!node->children.empty() || node->readOnly) return status::kAccessDenied;
+    if (!node->children.empty()) return status::kAccessDenied;
     // An empty name deletes the key the handle refers to; a root cannot go.
     const std::shared_ptr<Node> owner = node->parent.lock();
     if (!owner) return status::kAccessDenied;
@@ -347,8 +217,7 @@ long MemoryRegistry::deleteValue(RegistryKey key, const char* name) {
     long result = status::kSuccess;
     Node* node = resolve(key, &access, &result);
     if (!node) return result;
-    if (const long failure = injected(Operation::kDeleteValue, node->path)) return failure;
-    if ((access & kSetValue) == 0 || node->readOnly) return status::kAccessDenied;
+    if ((access & kSetValue) == 0) return status::kAccessDenied;
     const std::string valueName = name ? name : "";
     for (auto value = node->values.begin(); value != node->values.end(); ++value) {
         if (sameName(value->first, valueName)) {
@@ -364,7 +233,6 @@ long MemoryRegistry::enumKey(RegistryKey key, std::uint32_t index, char* name, s
     long result = status::kSuccess;
     Node* node = resolve(key, &access, &result);
     if (!node) return result;
-    if (const long failure = injected(Operation::kEnumerate, node->path)) return failure;
     if ((access & kEnumerateSubKeys) == 0) return status::kAccessDenied;
     if (index >= node->children.size()) return status::kNoMoreItems;
     auto child = node->children.begin();
@@ -380,7 +248,6 @@ long MemoryRegistry::enumValue(RegistryKey key, std::uint32_t index, char* name,
     long result = status::kSuccess;
     Node* node = resolve(key, &access, &result);
     if (!node) return result;
-    if (const long failure = injected(Operation::kEnumerate, node->path)) return failure;
     if ((access & kQueryValue) == 0) return status::kAccessDenied;
     if (index >= node->values.size()) return status::kNoMoreItems;
     const std::string& valueName = node->values[index].first;
@@ -394,7 +261,6 @@ long MemoryRegistry::queryInfo(RegistryKey key, std::uint32_t* subKeys, std::uin
     long result = status::kSuccess;
     Node* node = resolve(key, &access, &result);
     if (!node) return result;
-    if (const long failure = injected(Operation::kQueryInfo, node->path)) return failure;
     if ((access & kQueryValue) == 0) return status::kAccessDenied;
     if (subKeys) *subKeys = static_cast<std::uint32_t>(node->children.size());
     if (values) *values = static_cast<std::uint32_t>(node->values.size());

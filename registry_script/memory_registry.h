@@ -3,8 +3,7 @@
 // the Win32 rules the registry script code meets: names compared without regard to case
 // in the code page given, an empty name meaning the key itself, access rights checked
 // per handle, no deletion of a key that has subkeys, handles to deleted keys going
-// stale. Any operation on a given key can be made to fail, and keys can be made
-// read-only. Paths are written "HKCR\A\B" with the short root names.
+// stale. Paths are written "HKCR\A\B" with the short root names.
 #pragma once
 
 #include <cstdint>
@@ -17,19 +16,24 @@
 #include "common/code_page.h"
 #include "registry_script/registry_access.h"
 
-class MemoryRegistry final : public RegistryAccess {
-public:
-    enum class Operation {
-        kOpen,
-        kCreate,
-        kClose,
-        kSetValue,
-        kDeleteKey,
-        kDeleteValue,
-        kEnumerate,
-        kQueryInfo,
-    };
+// The names along `path` ("HKCR\A\B" gives "HKCR", "A" and "B"), stepped one character at a
+// time in `codePage`, so that a double-byte character's second byte is never taken for a
+// backslash.
+std::vector<std::string> splitRegistryPath(const CodePage& codePage, const std::string& path);
 
+// The roots, by the short names that paths begin with.
+struct MemoryRegistryRoot {
+    const char* name;
+    RegistryKey key;
+};
+
+inline constexpr MemoryRegistryRoot kMemoryRegistryRoots[] = {
+    {"HKCR", kClassesRoot},     {"HKCU", kCurrentUser},   {"HKLM", kLocalMachine}, {"HKU", kUsers},
+    {"HKPD", kPerformanceData}, {"HKCC", kCurrentConfig}, {"HKDD", kDynData},
+};
+
+class MemoryRegistry : public RegistryAccess {
+public:
     struct Value {
         std::uint32_t type;
         std::vector<unsigned char> data;
@@ -40,34 +44,12 @@ public:
     MemoryRegistry(const MemoryRegistry&) = delete;
     MemoryRegistry& operator=(const MemoryRegistry&) = delete;
 
-    // Setting up and inspecting.
-    void addKey(const std::string& path);  // with its missing parents
-    void addValue(const std::string& path, const std::string& name, std::uint32_t type,
-                  const std::vector<unsigned char>& data);
-    void addString(const std::string& path, const std::string& name, const std::string& text);
+    // Inspecting.
     bool hasKey(const std::string& path) const;
     std::optional<Value> value(const std::string& path, const std::string& name) const;
     std::vector<std::string> subKeyNames(const std::string& path) const;
     // The key's values, named ("" for the default value), in the order first written.
     std::vector<std::pair<std::string, Value>> valuesOf(const std::string& path) const;
-    // Every key and value beneath the roots, one line each, for before/after comparisons.
-    std::string dump() const;
-
-    // Failing on demand. For open, create and delete-key the path is that of the key
-    // opened, created or deleted; for the other operations that of the key the handle
-    // refers to.
-    void fail(Operation operation, const std::string& path,
-              long status = registry_status::kAccessDenied);
-    void clearFailures() { failures_.clear(); }
-    // A read-only key: opening it for more than reading, creating beneath it and
-    // deleting it are denied.
-    void makeReadOnly(const std::string& path);
-
-    // Handles that were opened or created and not closed yet.
-    std::size_t openHandles() const { return handles_.size(); }
-    // Calls made with a handle that was never valid or already closed.
-    std::size_t invalidHandleUses() const { return invalidHandleUses_; }
-    std::size_t calls(Operation operation) const;
 
     // RegistryAccess.
     long openKey(RegistryKey parent, const char* name, std::uint32_t access,
@@ -94,7 +76,6 @@ private:
         std::weak_ptr<Node> parent;
         std::map<std::string, std::shared_ptr<Node>, NameLess> children;
         std::vector<std::pair<std::string, Value>> values;
-        bool readOnly = false;
         bool deleted = false;
         explicit Node(std::string nodePath, const CodePage* codePage)
             : path(std::move(nodePath)), children(NameLess{codePage}) {}
@@ -103,31 +84,18 @@ private:
         std::shared_ptr<Node> node;
         std::uint32_t access;
     };
-    struct Failure {
-        Operation operation;
-        std::string path;
-        long status;
-    };
 
     // The node a handle refers to, with the access it grants; null and a status when
     // the handle is not usable.
     Node* resolve(RegistryKey key, std::uint32_t* access, long* status);
-    long injected(Operation operation, const std::string& path);
     std::string childPath(const Node& parent, const char* name) const;
     RegistryKey newHandle(const std::shared_ptr<Node>& node, std::uint32_t access);
     std::shared_ptr<Node> find(const std::string& path) const;
     std::shared_ptr<Node> findChild(const Node& parent, const std::string& name) const;
-    std::vector<std::string> split(const std::string& path) const;
     bool sameName(const std::string& a, const std::string& b) const;
-    void dumpNode(const Node& node, std::string& out) const;
 
     const CodePage& codePage_;
     std::vector<std::pair<RegistryKey, std::shared_ptr<Node>>> roots_;
     std::map<std::uintptr_t, Handle> handles_;
     std::uintptr_t nextHandle_ = 0x100;
-    std::vector<Failure> failures_;
-    std::size_t invalidHandleUses_ = 0;
-    std::map<Operation, std::size_t> calls_;
 };
-
-const char* operationName(MemoryRegistry::Operation operation);

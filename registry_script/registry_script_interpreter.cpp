@@ -1,6 +1,7 @@
 #include "registry_script/registry_script_interpreter.h"
 
 #include <cstring>
+#include <memory>
 #include <new>
 #include <string>
 
@@ -172,11 +173,9 @@ HRESULT RegistryScriptInterpreter::expand(const char* text) {
         name[nameLength] = '\0';
         const char16_t* value = substitutions_.find(name);
         if (!value) return DISP_E_EXCEPTION;
-        try {
-            std::string ansi;
-            if (!codePage_.fromWide(std::u16string(value), ansi)) return E_OUTOFMEMORY;
-            if (!output.append(ansi.data(), ansi.size())) return E_OUTOFMEMORY;
-        } catch (const std::bad_alloc&) {
+        std::string ansi;
+        if (!codePage_.fromWide(value, std::char_traits<char16_t>::length(value), ansi) ||
+            !output.append(ansi.data(), ansi.size())) {
             return E_OUTOFMEMORY;
         }
         p = end + 1;
@@ -293,14 +292,10 @@ HRESULT RegistryScriptInterpreter::writeValue(RegistryKey key, const char* name)
             break;
         case ValueType::kDword: {
             std::uint32_t number = 0;
-            try {
-                std::u16string wide;
-                if (!codePage_.toWide(std::string(token_), wide)) return E_OUTOFMEMORY;
-                // A text that is no unsigned 32-bit number is refused, not written as 0.
-                if (FAILED(unsignedFromText(wide.c_str(), &number))) return DISP_E_EXCEPTION;
-            } catch (const std::bad_alloc&) {
-                return E_OUTOFMEMORY;
-            }
+            std::u16string wide;
+            if (!codePage_.toWide(token_, std::strlen(token_), wide)) return E_OUTOFMEMORY;
+            // A text that is no unsigned 32-bit number is refused, not written as 0.
+            if (FAILED(unsignedFromText(wide.c_str(), &number))) return DISP_E_EXCEPTION;
             unsigned char data[sizeof number];
             std::memcpy(data, &number, sizeof number);
             registry_.setValue(key, name, registry_type::kDword, data, sizeof data);
@@ -458,18 +453,16 @@ public:
             name_ = short_;
             return S_OK;
         }
-        try {
-            long_.assign(name, length);
-        } catch (const std::bad_alloc&) {
-            return E_OUTOFMEMORY;
-        }
-        name_ = long_.c_str();
+        long_.reset(new (std::nothrow) char[length + 1]);
+        if (!long_) return E_OUTOFMEMORY;
+        std::memcpy(long_.get(), name, length + 1);
+        name_ = long_.get();
         return S_OK;
     }
 
 private:
     char short_[kShortKeyNameSize] = {};
-    std::string long_;
+    std::unique_ptr<char[]> long_;
     const char* name_ = short_;
 };
 

@@ -2,6 +2,7 @@
 
 #include <new>
 
+#include "common/critical_section_lock.h"
 #include "common/exception_boundary.h"
 #include "server/interface_table.h"
 #include "server/server_module.h"
@@ -35,10 +36,7 @@ ClassFactory::ClassFactory(InstanceCreator instanceCreator) : instanceCreator_(i
 ClassFactory::~ClassFactory() { DeleteCriticalSection(&countLock_); }
 
 STDMETHODIMP ClassFactory::QueryInterface(REFIID iid, void** out) {
-    return comBoundary([&] {
-        return lookupInterface(this, kInterfaces, sizeof kInterfaces / sizeof kInterfaces[0], iid,
-                               out);
-    });
+    return comBoundary([&] { return lookupInterface(this, kInterfaces, iid, out); });
 }
 
 // The class table's cache holds the first reference and never holds the module; the

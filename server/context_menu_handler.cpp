@@ -14,18 +14,14 @@
 namespace {
 
 // Searched in this order; IID_IUnknown is answered by the first row.
-const InterfaceTableRow* interfaceTable(std::size_t* rowCount) {
-    static const InterfaceTableRow rows[] = {
-        {&IID_IGotoList, interfaceOffset<ContextMenuHandler, IGotoList>()},
-        {&IID_IShellExtInit, interfaceOffset<ContextMenuHandler, IShellExtInit>()},
-        {&IID_IContextMenu, interfaceOffset<ContextMenuHandler, IContextMenu3>()},
-        {&IID_IContextMenu2, interfaceOffset<ContextMenuHandler, IContextMenu3>()},
-        {&IID_IContextMenu3, interfaceOffset<ContextMenuHandler, IContextMenu3>()},
-        {&IID_IObjectWithSite, interfaceOffset<ContextMenuHandler, IObjectWithSite>()},
-    };
-    *rowCount = sizeof(rows) / sizeof(rows[0]);
-    return rows;
-}
+const InterfaceTableRow kInterfaces[] = {
+    {&IID_IGotoList, interfaceOffset<ContextMenuHandler, IGotoList>()},
+    {&IID_IShellExtInit, interfaceOffset<ContextMenuHandler, IShellExtInit>()},
+    {&IID_IContextMenu, interfaceOffset<ContextMenuHandler, IContextMenu3>()},
+    {&IID_IContextMenu2, interfaceOffset<ContextMenuHandler, IContextMenu3>()},
+    {&IID_IContextMenu3, interfaceOffset<ContextMenuHandler, IContextMenu3>()},
+    {&IID_IObjectWithSite, interfaceOffset<ContextMenuHandler, IObjectWithSite>()},
+};
 
 }  // namespace
 
@@ -43,18 +39,11 @@ public:
                 ++references_;
                 return S_OK;
             }
-            return handler_.lookup(iid, out);
+            return handler_.Lookup(iid, out);
         });
     }
     STDMETHODIMP_(ULONG) AddRef() override { return static_cast<ULONG>(++references_); }
-    STDMETHODIMP_(ULONG) Release() override {
-        const LONG remaining = --references_;
-        if (remaining == 0) {
-            delete this;  // the contained handler's state and site first, the lock last
-            serverModule().Unlock();
-        }
-        return static_cast<ULONG>(remaining);
-    }
+    STDMETHODIMP_(ULONG) Release() override { return ReleaseCounted(this, references_); }
 
 private:
     friend class ContextMenuHandler;
@@ -65,10 +54,10 @@ private:
 };
 
 ContextMenuHandler::ContextMenuHandler(IUnknown* outer)
-    : outer_(outer), state_(serverModule().instance()) {}
+    : outer_(outer), state_(serverModule().Instance()) {}
 
 template <class Object>
-HRESULT ContextMenuHandler::handOut(Object* object, REFIID iid, void** out) {
+HRESULT ContextMenuHandler::HandOut(Object* object, REFIID iid, void** out) {
     if (!object) return E_OUTOFMEMORY;
     serverModule().Lock();
     const HRESULT hr = object->QueryInterface(iid, out);
@@ -85,24 +74,22 @@ HRESULT ContextMenuHandler::handOut(Object* object, REFIID iid, void** out) {
 HRESULT ContextMenuHandler::Create(IUnknown* outer, REFIID iid, void** out) {
     if (!out) return E_POINTER;
     *out = nullptr;
-    if (!outer) return handOut(new (std::nothrow) ContextMenuHandler(nullptr), iid, out);
+    if (!outer) return HandOut(new (std::nothrow) ContextMenuHandler(nullptr), iid, out);
     // Inside an aggregate only the non-delegating IUnknown may be handed out: any other
     // interface would count on the outer object and leave this one alive forever.
     if (!IsEqualIID(iid, IID_IUnknown)) return CLASS_E_NOAGGREGATION;
-    return handOut(new (std::nothrow) NonDelegatingUnknown(outer), iid, out);
+    return HandOut(new (std::nothrow) NonDelegatingUnknown(outer), iid, out);
 }
 
-HRESULT ContextMenuHandler::lookup(REFIID iid, void** out) {
-    std::size_t rowCount = 0;
-    const InterfaceTableRow* rows = interfaceTable(&rowCount);
-    return lookupInterface(this, rows, rowCount, iid, out);
+HRESULT ContextMenuHandler::Lookup(REFIID iid, void** out) {
+    return lookupInterface(this, kInterfaces, iid, out);
 }
 
 STDMETHODIMP ContextMenuHandler::QueryInterface(REFIID iid, void** out) {
     return comBoundary([&] {
-        if (!outer_) return lookup(iid, out);
+        if (!outer_) return Lookup(iid, out);
         const HRESULT hr = outer_->QueryInterface(iid, out);
-        if (FAILED(hr) && outer_ != identity()) return lookup(iid, out);
+        if (FAILED(hr) && outer_ != Identity()) return Lookup(iid, out);
         return hr;
     });
 }
@@ -114,11 +101,16 @@ STDMETHODIMP_(ULONG) ContextMenuHandler::AddRef() {
 
 STDMETHODIMP_(ULONG) ContextMenuHandler::Release() {
     if (outer_) return outer_->Release();
-    const LONG remaining = --references_;
+    return ReleaseCounted(this, references_);
+}
+
+template <class Object>
+ULONG ContextMenuHandler::ReleaseCounted(Object* object, LONG& references) {
+    const LONG remaining = --references;
     if (remaining == 0) {
-        // The lock goes back last: until the state and the site are released, code of
-        // this module still runs.
-        delete this;
+        // The lock goes back last: until the handler's state and site are released, code
+        // of this module still runs.
+        delete object;
         serverModule().Unlock();
     }
     return static_cast<ULONG>(remaining);

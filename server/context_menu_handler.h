@@ -58,23 +58,27 @@ public:
     STDMETHODIMP Invoke(DISPID member, REFIID iid, LCID lcid, WORD flags, DISPPARAMS* params,
                         VARIANT* result, EXCEPINFO* exception, UINT* argumentError) override;
 
-    // The interface lookup on this object itself, whatever its form.
-    HRESULT lookup(REFIID iid, void** out);
-
 private:
     class NonDelegatingUnknown;
+
+    // The interface lookup on this object itself, whatever its form.
+    HRESULT Lookup(REFIID iid, void** out);
 
     // Hands the new `object` out as `iid`, with one module lock held for it; an object
     // not handed out is deleted and the lock given back.
     template <class Object>
-    static HRESULT handOut(Object* object, REFIID iid, void** out);
+    static HRESULT HandOut(Object* object, REFIID iid, void** out);
+    // Both forms count their references so, as objects of one apartment do: a plain
+    // integer. At 0 the object is deleted and its module lock given back.
+    template <class Object>
+    static ULONG ReleaseCounted(Object* object, LONG& references);
 
     // `outer` is null for a standalone object, else the controlling IUnknown of the
     // aggregate, to which AddRef, Release and QueryInterface are delegated.
     explicit ContextMenuHandler(IUnknown* outer);
     ~ContextMenuHandler() = default;  // the handler state goes first, then the site
 
-    IUnknown* identity() { return static_cast<IGotoList*>(this); }
+    IUnknown* Identity() { return static_cast<IGotoList*>(this); }
 
     ComRef<IUnknown> site_;
     LONG references_ = 0;

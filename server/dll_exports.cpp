@@ -9,7 +9,7 @@
 #include "server/class_factory.h"
 #include "server/class_table.h"
 #include "server/context_menu_handler.h"
-#include "server/registration_resource.h"
+#include "server/registration_script.h"
 #include "server/server_module.h"
 
 namespace {
@@ -48,7 +48,7 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved
 }
 
 extern "C" HRESULT WINAPI DllCanUnloadNow() {
-    return comBoundary([] { return serverModule().lockCount() == 0 ? S_OK : S_FALSE; });
+    return comBoundary([] { return serverModule().LockCount() == 0 ? S_OK : S_FALSE; });
 }
 
 extern "C" HRESULT WINAPI DllGetClassObject(REFCLSID clsid, REFIID iid, void** out) {

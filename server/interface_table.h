@@ -26,3 +26,15 @@ std::ptrdiff_t interfaceOffset() {
 // the matching row after an AddRef through that interface (S_OK), or E_NOINTERFACE.
 HRESULT lookupInterface(void* object, const InterfaceTableRow* rows, std::size_t rowCount,
                         REFIID iid, void** out);
+
+// The same over an object's table, written as an array of rows:
+//
+//     const InterfaceTableRow kInterfaces[] = {
+//         {&IID_IThing, interfaceOffset<Thing, IThing>()},
+//     };
+//     ... return lookupInterface(this, kInterfaces, iid, out);
+template <std::size_t RowCount>
+HRESULT lookupInterface(void* object, const InterfaceTableRow (&rows)[RowCount], REFIID iid,
+                        void** out) {
+    return lookupInterface(object, rows, RowCount, iid, out);
+}

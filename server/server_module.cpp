@@ -2,6 +2,7 @@
 
 #include <new>
 
+#include "common/critical_section_lock.h"
 #include "server/type_library_registration.h"
 
 namespace {
@@ -53,13 +54,6 @@ HRESULT ServerModule::AddTermCallback(TermCallback callback, DWORD_PTR argument)
     entry->next = termList_;
     termList_ = entry;
     return S_OK;
-}
-
-std::size_t ServerModule::termCallbackCount() {
-    CriticalSectionLock lock(staticDataLock_);
-    std::size_t count = 0;
-    for (const TermEntry* entry = termList_; entry; entry = entry->next) ++count;
-    return count;
 }
 
 HRESULT ServerModule::GetClassObject(REFCLSID clsid, REFIID iid, void** out) {

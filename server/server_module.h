@@ -4,8 +4,6 @@
 
 #include <windows.h>
 
-#include <cstddef>
-
 #include "server/class_table.h"
 
 class ServerModule {
@@ -24,7 +22,7 @@ public:
 
     LONG Lock();
     LONG Unlock();
-    LONG lockCount() const { return lockCount_; }
+    LONG LockCount() const { return lockCount_; }
 
     // DllGetClassObject: the class object of `clsid`, created on the first request and
     // cached in its row until Term; CLASS_E_CLASSNOTAVAILABLE for a class of no row.
@@ -42,13 +40,11 @@ public:
 
     // Adds a callback run once at Term; S_OK, or E_OUTOFMEMORY with nothing added.
     HRESULT AddTermCallback(TermCallback callback, DWORD_PTR argument);
-    // The number of callbacks waiting for Term.
-    std::size_t termCallbackCount();
 
-    HINSTANCE instance() const { return instance_; }
-    ClassEntry* classTable() const { return classTable_; }
-    CRITICAL_SECTION& staticDataLock() { return staticDataLock_; }
-    CRITICAL_SECTION& classTableLock() { return classTableLock_; }
+    HINSTANCE Instance() const { return instance_; }
+    // Serializes the one-time loading of static data (the type information) and the
+    // termination list; never held with another lock.
+    CRITICAL_SECTION& StaticDataLock() { return staticDataLock_; }
 
 private:
     struct TermEntry {
@@ -67,17 +63,3 @@ private:
 
 // The one module of this process (the DLL's, or a test program's).
 ServerModule& serverModule();
-
-// Holds a critical section for the life of a scope.
-class CriticalSectionLock {
-public:
-    explicit CriticalSectionLock(CRITICAL_SECTION& section) : section_(section) {
-        EnterCriticalSection(&section_);
-    }
-    ~CriticalSectionLock() { LeaveCriticalSection(&section_); }
-    CriticalSectionLock(const CriticalSectionLock&) = delete;
-    CriticalSectionLock& operator=(const CriticalSectionLock&) = delete;
-
-private:
-    CRITICAL_SECTION& section_;
-};

@@ -2,6 +2,7 @@
 
 #include <new>
 
+#include "common/critical_section_lock.h"
 #include "halvint.h"
 #include "common/com_ref.h"
 #include "server/server_module.h"
@@ -15,17 +16,17 @@ TypeInfoCache::TypeInfoCache(const IID& iid, const GUID& libid, WORD majorVersio
       loader_(loader) {}
 
 HRESULT TypeInfoCache::EnsureLoaded(LCID lcid) {
-    if (typeInfo()) return S_OK;
+    if (CachedTypeInfo()) return S_OK;
     HRESULT hr = E_FAIL;
     {
-        CriticalSectionLock lock(serverModule().staticDataLock());
+        CriticalSectionLock lock(serverModule().StaticDataLock());
         // One termination entry, whichever attempt comes first: failed loads repeat
         // while the library is not registered, and threads may race here.
         if (!cleanupAdded_) {
             cleanupAdded_ = SUCCEEDED(serverModule().AddTermCallback(
                 &TypeInfoCache::Cleanup, reinterpret_cast<DWORD_PTR>(this)));
         }
-        if (typeInfo()) {
+        if (CachedTypeInfo()) {
             hr = S_OK;
         } else {
             ComRef<ITypeLib> library;
@@ -39,7 +40,7 @@ HRESULT TypeInfoCache::EnsureLoaded(LCID lcid) {
                     info2) {
                     info.attach(info2);
                 }
-                buildNameCache(info.get());
+                BuildNameCache(info.get());
                 info->AddRef();  // the cache's own reference
                 typeInfo_.store(info.get(), std::memory_order_release);
             }
@@ -48,7 +49,7 @@ HRESULT TypeInfoCache::EnsureLoaded(LCID lcid) {
     return hr;
 }
 
-void TypeInfoCache::buildNameCache(ITypeInfo* info) {
+void TypeInfoCache::BuildNameCache(ITypeInfo* info) {
     TYPEATTR* attributes = nullptr;
     if (FAILED(info->GetTypeAttr(&attributes)) || !attributes) return;
     const LONG count = attributes->cFuncs;
@@ -76,7 +77,7 @@ void TypeInfoCache::buildNameCache(ITypeInfo* info) {
     info->ReleaseTypeAttr(attributes);
 }
 
-bool TypeInfoCache::findName(const OLECHAR* name, DISPID* id) const {
+bool TypeInfoCache::FindName(const OLECHAR* name, DISPID* id) const {
     const LONG length = static_cast<LONG>(lstrlenW(name));
     for (LONG i = nameCount_ - 1; i >= 0; --i) {
         const NameCacheEntry& entry = names_[i];
@@ -93,8 +94,8 @@ HRESULT TypeInfoCache::GetTypeInfo(LCID lcid, ITypeInfo** out) {
     if (!out) return E_POINTER;
     *out = nullptr;
     HRESULT hr = S_OK;
-    if (!typeInfo()) hr = EnsureLoaded(lcid);
-    ITypeInfo* info = typeInfo();
+    if (!CachedTypeInfo()) hr = EnsureLoaded(lcid);
+    ITypeInfo* info = CachedTypeInfo();
     if (!info) return hr;
     info->AddRef();
     *out = info;
@@ -103,12 +104,12 @@ HRESULT TypeInfoCache::GetTypeInfo(LCID lcid, ITypeInfo** out) {
 
 HRESULT TypeInfoCache::GetIDsOfNames(LPOLESTR* names, UINT count, LCID lcid, DISPID* ids) {
     HRESULT hr = S_OK;
-    if (!typeInfo()) hr = EnsureLoaded(lcid);
-    ITypeInfo* info = typeInfo();
+    if (!CachedTypeInfo()) hr = EnsureLoaded(lcid);
+    ITypeInfo* info = CachedTypeInfo();
     if (!info) return hr;
     if (count > 0 && (!names || !ids)) return E_POINTER;
     for (UINT i = 0; i < count; ++i) {
-        if (names[i] && findName(names[i], &ids[i])) continue;
+        if (names[i] && FindName(names[i], &ids[i])) continue;
         hr = info->GetIDsOfNames(&names[i], 1, &ids[i]);
         if (FAILED(hr)) return hr;
     }
@@ -119,8 +120,8 @@ HRESULT TypeInfoCache::Invoke(IDispatch* instance, DISPID member, LCID lcid, WOR
                               DISPPARAMS* params, VARIANT* result, EXCEPINFO* exception,
                               UINT* argumentError) {
     HRESULT hr = S_OK;
-    if (!typeInfo()) hr = EnsureLoaded(lcid);
-    ITypeInfo* info = typeInfo();
+    if (!CachedTypeInfo()) hr = EnsureLoaded(lcid);
+    ITypeInfo* info = CachedTypeInfo();
     if (!info) return hr;
     return info->Invoke(instance, member, flags, params, result, exception, argumentError);
 }

@@ -24,9 +24,6 @@ public:
     // Loads the type information unless it is cached; S_OK or the error of the load.
     HRESULT EnsureLoaded(LCID lcid);
 
-    // The cached type information (no new reference), or null.
-    ITypeInfo* typeInfo() const { return typeInfo_.load(std::memory_order_acquire); }
-
     // IDispatch on behalf of an object; each loads the type information on demand.
     HRESULT GetTypeInfo(LCID lcid, ITypeInfo** out);
     HRESULT GetIDsOfNames(LPOLESTR* names, UINT count, LCID lcid, DISPID* ids);
@@ -44,8 +41,10 @@ private:
         DISPID dispid;
     };
 
-    void buildNameCache(ITypeInfo* info);
-    bool findName(const OLECHAR* name, DISPID* id) const;
+    // The cached type information (no new reference), or null.
+    ITypeInfo* CachedTypeInfo() const { return typeInfo_.load(std::memory_order_acquire); }
+    void BuildNameCache(ITypeInfo* info);
+    bool FindName(const OLECHAR* name, DISPID* id) const;
 
     const IID iid_;
     const GUID libid_;

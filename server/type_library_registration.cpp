@@ -2,7 +2,9 @@
 
 #include <string>
 
+#include "common/bstr_holder.h"
 #include "common/com_ref.h"
+#include "common/hresult.h"
 #include "common/module_handle.h"
 #include "common/module_path.h"
 #include "server/type_library_path.h"
@@ -11,20 +13,6 @@ namespace {
 
 using UnRegisterTypeLibFunction = HRESULT(WINAPI*)(REFGUID, WORD, WORD, LCID, SYSKIND);
 using RegisterTypeLibFunction = HRESULT(WINAPI*)(ITypeLib*, OLECHAR*, OLECHAR*);
-
-class BstrHolder {
-public:
-    BstrHolder() = default;
-    ~BstrHolder() { SysFreeString(text_); }
-    BstrHolder(const BstrHolder&) = delete;
-    BstrHolder& operator=(const BstrHolder&) = delete;
-
-    BSTR* out() { return &text_; }
-    BSTR get() const { return text_; }
-
-private:
-    BSTR text_ = nullptr;
-};
 
 // LoadTypeLib takes no path of MAX_PATH characters or more, and Wine's, asked with one,
 // corrupted its caller's stack: such a path is refused before it is asked.
@@ -63,7 +51,7 @@ namespace {
 HRESULT registerWith(HMODULE module, RegisterTypeLibFunction registerTypeLib) {
     BstrHolder path;
     ComRef<ITypeLib> typeLib;
-    const HRESULT hr = LoadModuleTypeLib(module, path.out(), typeLib.receive());
+    const HRESULT hr = LoadModuleTypeLib(module, path.receive(), typeLib.receive());
     if (FAILED(hr)) return hr;
     const auto* wide = reinterpret_cast<const char16_t*>(path.get());
     std::u16string helpDirectory = typeLibHelpDirectory(std::u16string(wide));
@@ -75,16 +63,13 @@ HRESULT registerWith(HMODULE module, RegisterTypeLibFunction registerTypeLib) {
 
 HRESULT RegisterModuleTypeLib(HMODULE module, RegistrationScope scope) {
     if (scope == RegistrationScope::Machine) return registerWith(module, RegisterTypeLib);
-    return registerModuleTypeLibThrough(module, "oleaut32.dll", "RegisterTypeLibForUser");
+    return registerModuleTypeLibWithFunction(module, "oleaut32.dll", "RegisterTypeLibForUser");
 }
 
-HRESULT registerModuleTypeLibThrough(HMODULE module, const char* libraryName,
-                                     const char* functionName) {
+HRESULT registerModuleTypeLibWithFunction(HMODULE module, const char* libraryName,
+                                          const char* functionName) {
     const ModuleHandle library(LoadLibraryA(libraryName));
-    if (!library.get()) {
-        const DWORD error = GetLastError();
-        return error ? HRESULT_FROM_WIN32(error) : E_FAIL;
-    }
+    if (!library.get()) return lastErrorResult();
     auto registerTypeLib = reinterpret_cast<RegisterTypeLibFunction>(
         reinterpret_cast<void*>(GetProcAddress(library.get(), functionName)));
     if (!registerTypeLib) return HRESULT_FROM_WIN32(ERROR_PROC_NOT_FOUND);
@@ -92,16 +77,16 @@ HRESULT registerModuleTypeLibThrough(HMODULE module, const char* libraryName,
 }
 
 HRESULT UnregisterModuleTypeLib(HMODULE module, RegistrationScope scope) {
-    return unregisterModuleTypeLibThrough(
+    return unregisterModuleTypeLibWithFunction(
         module, "oleaut32.dll",
         scope == RegistrationScope::Machine ? "UnRegisterTypeLib" : "UnRegisterTypeLibForUser");
 }
 
-HRESULT unregisterModuleTypeLibThrough(HMODULE module, const char* libraryName,
-                                       const char* functionName) {
+HRESULT unregisterModuleTypeLibWithFunction(HMODULE module, const char* libraryName,
+                                            const char* functionName) {
     BstrHolder path;
     ComRef<ITypeLib> typeLib;
-    const HRESULT hr = LoadModuleTypeLib(module, path.out(), typeLib.receive());
+    const HRESULT hr = LoadModuleTypeLib(module, path.receive(), typeLib.receive());
     if (FAILED(hr)) return hr;
     TLIBATTR* attributes = nullptr;
     if (SUCCEEDED(typeLib->GetLibAttr(&attributes)) && attributes) {

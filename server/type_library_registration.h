@@ -27,10 +27,10 @@ HRESULT UnregisterModuleTypeLib(HMODULE module,
 
 // RegisterModuleTypeLib for the current user with the function `functionName` of
 // `libraryName` in place of "RegisterTypeLibForUser" of "oleaut32.dll".
-HRESULT registerModuleTypeLibThrough(HMODULE module, const char* libraryName,
-                                     const char* functionName);
+HRESULT registerModuleTypeLibWithFunction(HMODULE module, const char* libraryName,
+                                          const char* functionName);
 
 // UnregisterModuleTypeLib with the function `functionName` of `libraryName` in place of
 // "UnRegisterTypeLib" of "oleaut32.dll".
-HRESULT unregisterModuleTypeLibThrough(HMODULE module, const char* libraryName,
-                                       const char* functionName);
+HRESULT unregisterModuleTypeLibWithFunction(HMODULE module, const char* libraryName,
+                                            const char* functionName);

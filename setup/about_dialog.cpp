@@ -3,13 +3,12 @@
 #include <string>
 
 #include "resources/setup_resource.h"
-#include "setup/framework/application.h"
 
-AboutDialog::AboutDialog() : Dialog(IDD_ABOUT) {}
+AboutDialog::AboutDialog(const DialogContext& context) : Dialog(IDD_ABOUT, context) {}
 
-const MessageTable& AboutDialog::messageTable() const {
+const MessageTable& AboutDialog::GetMessageTable() const {
     static const MessageEntry entries[] = {
-        {WM_COMMAND, BN_CLICKED, IDC_SITE, messageHandler(&AboutDialog::onSite)},
+        {WM_COMMAND, BN_CLICKED, IDC_SITE, messageHandler(&AboutDialog::OnSite)},
     };
     static const MessageTable table(entries);
     return table;
@@ -17,9 +16,8 @@ const MessageTable& AboutDialog::messageTable() const {
 
 // Opens the product web site with the address's default action; the box stays open and
 // a failure is not reported.
-LRESULT AboutDialog::onSite(WPARAM, LPARAM) {
-    Application* application = currentApplication();
-    const std::string address = application ? application->loadString(IDS_SITE_ADDRESS) : "";
-    platform().shellExecute(nullptr, nullptr, address.c_str(), nullptr, nullptr, SW_SHOW);
+LRESULT AboutDialog::OnSite(WPARAM, LPARAM) {
+    const std::string address = ResourceString(IDS_SITE_ADDRESS);
+    Platform().ShellExecuteA(nullptr, nullptr, address.c_str(), nullptr, nullptr, SW_SHOW);
     return 0;
 }

@@ -6,11 +6,11 @@
 
 class AboutDialog : public Dialog {
 public:
-    AboutDialog();
+    explicit AboutDialog(const DialogContext& context);
 
 protected:
-    const MessageTable& messageTable() const override;
+    const MessageTable& GetMessageTable() const override;
 
 private:
-    LRESULT onSite(WPARAM wParam, LPARAM lParam);
+    LRESULT OnSite(WPARAM wParam, LPARAM lParam);
 };

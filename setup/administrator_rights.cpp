@@ -2,8 +2,8 @@
 
 bool runsWithAdministratorRights(PlatformCalls& platform) {
     bool elevated = false;
-    if (platform.queryTokenElevation(&elevated)) return elevated;
+    if (platform.QueryTokenElevation(&elevated)) return elevated;
     bool member = false;
-    if (platform.queryAdministratorsMembership(&member)) return member;
+    if (platform.QueryAdministratorsMembership(&member)) return member;
     return true;
 }

@@ -7,8 +7,8 @@ BOOL startChildProcess(PlatformCalls& platform, const char* applicationName, cha
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION process = {};
     const BOOL started =
-        platform.createProcess(applicationName, commandLine, nullptr, nullptr, FALSE,
-                               NORMAL_PRIORITY_CLASS, nullptr, nullptr, &startup, &process);
+        platform.CreateProcessA(applicationName, commandLine, nullptr, nullptr, FALSE,
+                                NORMAL_PRIORITY_CLASS, nullptr, nullptr, &startup, &process);
     // Nothing watches the child; its handles are not needed.
     if (started) {
         KernelHandle thread(process.hThread);

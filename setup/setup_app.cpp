@@ -3,14 +3,12 @@
 #include "setup/setup_dialog.h"
 
 BOOL SetupApp::InitInstance() {
-    enable3dControls();
+    Enable3dControls();
     // Every message box from here on carries this caption.
-    setName("Tovak");
+    SetName("Tovak");
 
-    SetupDialog dialog;
-    setMainWindow(&dialog);
-    dialog.doModal();
-    setMainWindow(nullptr);
+    SetupDialog dialog(MainDialogContext());
+    dialog.DoModal();
 
     // No message loop follows: the program ends with the dialog.
     return FALSE;

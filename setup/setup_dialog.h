@@ -6,32 +6,29 @@
 
 class SetupDialog : public Dialog {
 public:
-    SetupDialog();
-
-    HICON icon() const { return icon_; }
+    explicit SetupDialog(const DialogContext& context);
 
 protected:
     BOOL OnInitDialog() override;
-    void OnOK() override;
-    void OnCancel() override;
-    const MessageTable& messageTable() const override;
+    const MessageTable& GetMessageTable() const override;
 
 private:
-    LRESULT onSysCommand(WPARAM command, LPARAM position);
-    LRESULT onPaint(WPARAM, LPARAM);
-    LRESULT onQueryDragIcon(WPARAM, LPARAM);
-    LRESULT onAbout(WPARAM, LPARAM);
-    LRESULT onInstall(WPARAM, LPARAM);
-    LRESULT onUninstall(WPARAM, LPARAM);
-    LRESULT onHelp(WPARAM, LPARAM);
+    LRESULT OnSysCommand(WPARAM command, LPARAM position);
+    LRESULT OnPaint(WPARAM, LPARAM);
+    LRESULT OnQueryDragIcon(WPARAM, LPARAM);
+    LRESULT OnAbout(WPARAM, LPARAM);
+    LRESULT OnInstall(WPARAM, LPARAM);
+    LRESULT OnUninstall(WPARAM, LPARAM);
+    LRESULT OnHelp(WPARAM, LPARAM);
 
-    void addAboutMenuEntry();
-    void openAboutBox();
+    void AddAboutMenuEntry();
+    // A new About box, owned by this dialog, run until it ends.
+    void OpenAboutBox();
     // Asks `question`; unless the answer is No, starts the system's regsvr32 with the
     // command line `command` (with administrator rights) or `userCommand` (without), and
     // reports `started` or `failed`.
-    void registrationCommand(UINT question, UINT command, UINT userCommand, UINT started,
-                             UINT failed);
+    void RunRegistrationCommand(UINT question, UINT command, UINT userCommand, UINT started,
+                                UINT failed);
 
     // The program icon, loaded once and never destroyed.
     HICON icon_;

@@ -18,5 +18,5 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     // The manifest asks for common controls version 6, whose button class exists only
     // once comctl32.dll is loaded; Windows XP does not load it for a dialog by itself.
     InitCommonControls();
-    return theApp.run();
+    return theApp.Run();
 }

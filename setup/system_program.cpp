@@ -4,7 +4,7 @@
 
 std::string systemProgramPath(PlatformCalls& platform, const char* fileName) {
     char folder[MAX_PATH] = {};
-    const UINT length = platform.systemDirectory(folder, MAX_PATH);
+    const UINT length = platform.GetSystemDirectoryA(folder, MAX_PATH);
     if (length == 0 || length >= MAX_PATH) return std::string();
     try {
         return std::string(folder, length) + "\\" + fileName;

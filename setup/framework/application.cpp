@@ -2,13 +2,9 @@
 
 #include <cstdlib>
 #include <cstring>
-
-#include "setup/framework/dialog.h"
-#include "setup/framework/resource_string.h"
+#include <string>
 
 namespace {
-
-Application* theApplication = nullptr;
 
 // "C:\dir\Program.exe" -> "Program".
 std::string executableBaseName() {
@@ -26,35 +22,18 @@ std::string executableBaseName() {
 
 }  // namespace
 
-Application* currentApplication() { return theApplication; }
-
 Application::Application()
-    : resourceInstance_(GetModuleHandleA(nullptr)), platform_(&systemPlatformCalls()) {
-    theApplication = this;
-}
+    : resourceInstance_(GetModuleHandleA(nullptr)), platform_(&systemPlatformCalls()) {}
 
-Application::~Application() {
-    std::free(name_);
-    if (theApplication == this) theApplication = nullptr;
-}
+Application::~Application() { std::free(name_); }
 
-int Application::run() {
-    setName(executableBaseName().c_str());
+int Application::Run() {
+    SetName(executableBaseName().c_str());
     InitInstance();
     return 0;
 }
 
-void Application::setName(const char* name) {
+void Application::SetName(const char* name) {
     std::free(name_);
     name_ = _strdup(name);
-}
-
-std::string Application::loadString(UINT id) const {
-    return loadResourceString(resourceInstance_, id);
-}
-
-int Application::messageBox(UINT textId, UINT style) {
-    const std::string text = loadString(textId);
-    HWND owner = mainWindow_ ? mainWindow_->hwnd() : nullptr;
-    return platform_->messageBox(owner, text.c_str(), name_, style);
 }

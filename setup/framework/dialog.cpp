@@ -1,7 +1,7 @@
 #include "setup/framework/dialog.h"
 
 #include "common/exception_boundary.h"
-#include "setup/framework/application.h"
+#include "setup/framework/resource_string.h"
 
 namespace {
 
@@ -28,32 +28,28 @@ bool returnsResultDirectly(UINT message) {
 
 }  // namespace
 
-INT_PTR Dialog::doModal() {
-    Application* application = currentApplication();
-    HWND owner = parent_;
-    if (!owner && application) {
-        Dialog* main = application->mainWindow();
-        if (main && main != this) owner = main->hwnd();
-    }
-    HINSTANCE instance = application ? application->resourceInstance() : GetModuleHandleA(nullptr);
-    const INT_PTR result = platform().dialogBox(instance, MAKEINTRESOURCEA(templateId_), owner,
-                                                dialogProcedure, reinterpret_cast<LPARAM>(this));
+INT_PTR Dialog::DoModal() {
+    const INT_PTR result =
+        Platform().DialogBoxParamA(Instance(), MAKEINTRESOURCEA(templateId_), context_.owner,
+                                   DialogProcedure, reinterpret_cast<LPARAM>(this));
     hwnd_ = nullptr;
     return result;
 }
 
-PlatformCalls& Dialog::platform() const {
-    Application* application = currentApplication();
-    return application ? application->platform() : systemPlatformCalls();
-}
-
-const MessageTable& Dialog::messageTable() const {
+const MessageTable& Dialog::GetMessageTable() const {
     static const MessageTable empty;
     return empty;
 }
 
-bool Dialog::dispatch(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
-    const MessageEntry* entry = messageTable().find(message, wParam);
+std::string Dialog::ResourceString(UINT id) const { return loadResourceString(Instance(), id); }
+
+int Dialog::ShowMessage(UINT textId, UINT style) const {
+    const std::string text = ResourceString(textId);
+    return Platform().MessageBoxA(hwnd_, text.c_str(), context_.caption, style);
+}
+
+bool Dialog::Dispatch(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    const MessageEntry* entry = GetMessageTable().Find(message, wParam);
     if (!entry) return false;
     // A handler may run a modal loop that dispatches other messages meanwhile; each
     // message keeps its own request for default processing.
@@ -65,7 +61,7 @@ bool Dialog::dispatch(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& resul
     return handled;
 }
 
-INT_PTR CALLBACK Dialog::dialogProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+INT_PTR CALLBACK Dialog::DialogProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     // A message whose handler throws counts as not handled.
     return entryBoundary(INT_PTR{FALSE}, [&]() -> INT_PTR {
         Dialog* dialog;
@@ -76,15 +72,15 @@ INT_PTR CALLBACK Dialog::dialogProcedure(HWND window, UINT message, WPARAM wPara
         } else {
             dialog = reinterpret_cast<Dialog*>(GetWindowLongPtrA(window, DWLP_USER));
         }
-        return dialog ? dialog->onMessage(message, wParam, lParam) : FALSE;
+        return dialog ? dialog->OnMessage(message, wParam, lParam) : FALSE;
     });
 }
 
-INT_PTR Dialog::onMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+INT_PTR Dialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_INITDIALOG) return OnInitDialog();
 
     LRESULT result = 0;
-    if (dispatch(message, wParam, lParam, result)) {
+    if (Dispatch(message, wParam, lParam, result)) {
         if (returnsResultDirectly(message)) return static_cast<INT_PTR>(result);
         SetWindowLongPtrA(hwnd_, DWLP_MSGRESULT, result);
         return TRUE;

@@ -6,28 +6,31 @@
 
 #include <windows.h>
 
+#include <string>
+
+#include "setup/framework/dialog_context.h"
 #include "setup/framework/message_table.h"
 #include "setup/framework/platform_calls.h"
 
 class Dialog {
 public:
-    // With no parent the dialog is owned by the application's main window.
-    explicit Dialog(UINT templateId, HWND parent = nullptr)
-        : templateId_(templateId), parent_(parent) {}
+    Dialog(UINT templateId, const DialogContext& context)
+        : templateId_(templateId), context_(context) {}
     virtual ~Dialog() = default;
     Dialog(const Dialog&) = delete;
     Dialog& operator=(const Dialog&) = delete;
 
-    // Creates the dialog from its template and runs it until it ends; returns the end code.
-    INT_PTR doModal();
+    // Creates the dialog from its template, owned by the context's owner, and runs it
+    // until it ends; returns the end code.
+    INT_PTR DoModal();
 
     // The dialog's window while it runs, else null.
-    HWND hwnd() const { return hwnd_; }
+    HWND Window() const { return hwnd_; }
 
     // Looks the message up in the message table and runs its handler. True, with the
     // handler's result, when the message was handled; false when it goes on to default
     // processing.
-    bool dispatch(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
+    bool Dispatch(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
 
 protected:
     // Called when the dialog is created. TRUE lets the dialog manager give the focus to
@@ -37,21 +40,31 @@ protected:
     virtual void OnOK() { EndDialog(hwnd_, IDOK); }
     virtual void OnCancel() { EndDialog(hwnd_, IDCANCEL); }
 
-    virtual const MessageTable& messageTable() const;
+    virtual const MessageTable& GetMessageTable() const;
 
     // From a handler: the message the handler runs for goes on to the dialog manager's
     // default processing once the handler returns.
     void Default() { defaultProcessing_ = true; }
 
-    PlatformCalls& platform() const;
+    HINSTANCE Instance() const { return context_.instance; }
+    PlatformCalls& Platform() const { return *context_.platform; }
+    // String resource `id` of the dialog's module; empty when there is none.
+    std::string ResourceString(UINT id) const;
+    // Shows string resource `textId` in a message box modal to this dialog, captioned as
+    // the context says; returns the button pressed.
+    int ShowMessage(UINT textId, UINT style) const;
+    // The context of a dialog that this one owns.
+    DialogContext OwnedContext() const {
+        return DialogContext{context_.instance, context_.platform, hwnd_, context_.caption};
+    }
 
 private:
-    static INT_PTR CALLBACK dialogProcedure(HWND window, UINT message, WPARAM wParam,
+    static INT_PTR CALLBACK DialogProcedure(HWND window, UINT message, WPARAM wParam,
                                             LPARAM lParam);
-    INT_PTR onMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
     UINT templateId_;
-    HWND parent_;
+    DialogContext context_;
     HWND hwnd_ = nullptr;
     bool defaultProcessing_ = false;
 };

@@ -15,7 +15,7 @@ public:
         : entries_(entries), count_(N) {}
 
     // The first entry that matches the message, or null.
-    const MessageEntry* find(UINT message, WPARAM wParam) const {
+    const MessageEntry* Find(UINT message, WPARAM wParam) const {
         for (std::size_t i = 0; i < count_; ++i) {
             const MessageEntry& entry = entries_[i];
             if (entry.message != message) continue;

@@ -8,11 +8,10 @@ public:
     explicit SystemMenu(HWND window) : menu_(window ? GetSystemMenu(window, FALSE) : nullptr) {}
 
     // False when the window has no system menu.
-    bool exists() const { return menu_ != nullptr; }
-    HMENU handle() const { return menu_; }
+    bool Exists() const { return menu_ != nullptr; }
 
-    bool appendSeparator() { return AppendMenuA(menu_, MF_SEPARATOR, 0, nullptr) != FALSE; }
-    bool appendString(UINT_PTR id, const char* text) {
+    bool AppendSeparator() { return AppendMenuA(menu_, MF_SEPARATOR, 0, nullptr) != FALSE; }
+    bool AppendString(UINT_PTR id, const char* text) {
         return AppendMenuA(menu_, MF_STRING, id, text) != FALSE;
     }
 

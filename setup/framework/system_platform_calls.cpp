@@ -7,63 +7,50 @@
 #include <vector>
 
 #include "common/kernel_handle.h"
+#include "common/sid_holder.h"
 
 namespace {
 
-// The SID of the built-in Administrators group, freed with its holder.
-class AdministratorsSid {
-public:
-    AdministratorsSid() {
-        SID_IDENTIFIER_AUTHORITY authority = SECURITY_NT_AUTHORITY;
-        if (!AllocateAndInitializeSid(&authority, 2, SECURITY_BUILTIN_DOMAIN_RID,
-                                      DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0, 0, 0, 0, &sid_)) {
-            sid_ = nullptr;
-        }
-    }
-    ~AdministratorsSid() {
-        if (sid_) FreeSid(sid_);
-    }
-    AdministratorsSid(const AdministratorsSid&) = delete;
-    AdministratorsSid& operator=(const AdministratorsSid&) = delete;
-
-    PSID get() const { return sid_; }
-
-private:
-    PSID sid_ = nullptr;
-};
+// The SID of the built-in Administrators group into `sid`; false when it cannot be made.
+bool makeAdministratorsSid(SidHolder& sid) {
+    SID_IDENTIFIER_AUTHORITY authority = SECURITY_NT_AUTHORITY;
+    return AllocateAndInitializeSid(&authority, 2, SECURITY_BUILTIN_DOMAIN_RID,
+                                    DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0, 0, 0, 0,
+                                    sid.receive()) != FALSE;
+}
 
 class SystemPlatformCalls : public PlatformCalls {
 public:
-    int messageBox(HWND owner, const char* text, const char* caption, UINT style) override {
-        return MessageBoxA(owner, text, caption, style);
+    int MessageBoxA(HWND owner, const char* text, const char* caption, UINT style) override {
+        return ::MessageBoxA(owner, text, caption, style);
     }
 
-    INT_PTR dialogBox(HINSTANCE instance, const char* templateName, HWND owner, DLGPROC procedure,
-                      LPARAM parameter) override {
-        return DialogBoxParamA(instance, templateName, owner, procedure, parameter);
+    INT_PTR DialogBoxParamA(HINSTANCE instance, const char* templateName, HWND owner,
+                            DLGPROC procedure, LPARAM parameter) override {
+        return ::DialogBoxParamA(instance, templateName, owner, procedure, parameter);
     }
 
-    BOOL createProcess(const char* applicationName, char* commandLine,
-                       SECURITY_ATTRIBUTES* processAttributes,
-                       SECURITY_ATTRIBUTES* threadAttributes, BOOL inheritHandles,
-                       DWORD creationFlags, void* environment, const char* currentDirectory,
-                       STARTUPINFOA* startupInfo,
-                       PROCESS_INFORMATION* processInformation) override {
-        return CreateProcessA(applicationName, commandLine, processAttributes, threadAttributes,
-                              inheritHandles, creationFlags, environment, currentDirectory,
-                              startupInfo, processInformation);
+    BOOL CreateProcessA(const char* applicationName, char* commandLine,
+                        SECURITY_ATTRIBUTES* processAttributes,
+                        SECURITY_ATTRIBUTES* threadAttributes, BOOL inheritHandles,
+                        DWORD creationFlags, void* environment, const char* currentDirectory,
+                        STARTUPINFOA* startupInfo,
+                        PROCESS_INFORMATION* processInformation) override {
+        return ::CreateProcessA(applicationName, commandLine, processAttributes, threadAttributes,
+                                inheritHandles, creationFlags, environment, currentDirectory,
+                                startupInfo, processInformation);
     }
 
-    HINSTANCE shellExecute(HWND owner, const char* verb, const char* file, const char* parameters,
-                           const char* directory, int showCommand) override {
-        return ShellExecuteA(owner, verb, file, parameters, directory, showCommand);
+    HINSTANCE ShellExecuteA(HWND owner, const char* verb, const char* file, const char* parameters,
+                            const char* directory, int showCommand) override {
+        return ::ShellExecuteA(owner, verb, file, parameters, directory, showCommand);
     }
 
-    UINT systemDirectory(char* buffer, UINT size) override {
-        return GetSystemDirectoryA(buffer, size);
+    UINT GetSystemDirectoryA(char* buffer, UINT size) override {
+        return ::GetSystemDirectoryA(buffer, size);
     }
 
-    bool queryTokenElevation(bool* elevated) override {
+    bool QueryTokenElevation(bool* elevated) override {
         KernelHandle token;
         if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.receive())) return false;
         TOKEN_ELEVATION elevation = {};
@@ -79,7 +66,7 @@ public:
 
     // The token's groups are read directly (CheckTokenMembership is missing before
     // Windows 2000); a group counts only when enabled, not when held for denying only.
-    bool queryAdministratorsMembership(bool* member) override {
+    bool QueryAdministratorsMembership(bool* member) override {
         KernelHandle token;
         if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.receive())) return false;
         DWORD size = 0;
@@ -95,8 +82,8 @@ public:
                                  static_cast<DWORD>(buffer.size() * sizeof(DWORD)), &size)) {
             return false;
         }
-        const AdministratorsSid administrators;
-        if (!administrators.get()) return false;
+        SidHolder administrators;
+        if (!makeAdministratorsSid(administrators)) return false;
         const auto* groups = reinterpret_cast<const TOKEN_GROUPS*>(buffer.data());
         *member = false;
         for (DWORD i = 0; i < groups->GroupCount; ++i) {

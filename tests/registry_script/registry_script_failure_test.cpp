@@ -9,7 +9,7 @@
 
 namespace {
 
-using Operation = MemoryRegistry::Operation;
+using Operation = InstrumentedRegistry::Operation;
 using FailureTest = ScriptTest;
 
 const char kScript[] =

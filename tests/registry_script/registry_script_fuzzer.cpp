@@ -11,7 +11,7 @@
 #include <string>
 
 #include "common/emulated_code_page.h"
-#include "registry_script/memory_registry.h"
+#include "tests/registry_script/instrumented_registry.h"
 #include "registry_script/registry_script_interpreter.h"
 #include "tests/registry_script/counting_task_memory.h"
 
@@ -38,7 +38,7 @@ bool known(HRESULT hr) {
 
 void run(const CodePage& codePage, const std::string& script, const std::uint8_t* extra,
          std::size_t extraSize) {
-    MemoryRegistry registry(codePage);
+    InstrumentedRegistry registry(codePage);
     registry.addString("HKCR\\CLSID\\{other}", "", "other");
     registry.addKey("HKCR\\A\\B\\C");
     registry.addString("HKCU\\Software\\Tovak", "Named", "x");
@@ -48,7 +48,7 @@ void run(const CodePage& codePage, const std::string& script, const std::uint8_t
         check(interpreter.substitutions().add(u"Module", u"C:\\it''s\\\u8868\\tovak.dll") == S_OK);
         check(interpreter.substitutions().add(u"V", u"%%") == S_OK);
         if (extraSize >= 2 && extra[0] % 9 < 8) {
-            registry.fail(static_cast<MemoryRegistry::Operation>(extra[0] % 9),
+            registry.fail(static_cast<InstrumentedRegistry::Operation>(extra[0] % 9),
                           kFailurePaths[extra[1] % (sizeof kFailurePaths / sizeof *kFailurePaths)]);
         }
         if (extraSize >= 3 && extra[2] != 0) memory.failFrom(extra[2]);

@@ -171,8 +171,8 @@ TEST_P(RegisterTest, ForceRemoveAndDeleteNeverTouchProtectedNames) {
     EXPECT_HR(S_OK, registerText("HKCR { ForceRemove CLSID Delete TYPELIB K { Delete clsid } }"));
     EXPECT_EQ(before, registry_.dump());
     // Not even tried.
-    EXPECT_EQ(0u, registry_.calls(MemoryRegistry::Operation::kDeleteKey));
-    EXPECT_EQ(0u, registry_.calls(MemoryRegistry::Operation::kEnumerate));
+    EXPECT_EQ(0u, registry_.calls(InstrumentedRegistry::Operation::kDeleteKey));
+    EXPECT_EQ(0u, registry_.calls(InstrumentedRegistry::Operation::kEnumerate));
 }
 
 TEST_P(RegisterTest, DeleteRemovesASubtreeAndReadsOverItsClause) {
@@ -220,7 +220,7 @@ TEST_P(RegisterTest, UndoingKeepsWhatNoRemoveProtects) {
 }
 
 TEST_P(RegisterTest, ClosingThePreviousKeyFailingAfterACreationFails) {
-    registry_.fail(MemoryRegistry::Operation::kClose, "HKCU\\A");
+    registry_.fail(InstrumentedRegistry::Operation::kClose, "HKCU\\A");
     EXPECT_HR(DISP_E_EXCEPTION, registerText("HKCU { A B }"));
     // After an open, the failed close does not matter.
     registry_.addKey("HKCU\\B");
@@ -228,7 +228,7 @@ TEST_P(RegisterTest, ClosingThePreviousKeyFailingAfterACreationFails) {
 }
 
 TEST_P(RegisterTest, SetValueFailuresDoNotStopTheScript) {
-    registry_.fail(MemoryRegistry::Operation::kSetValue, "HKCU\\A");
+    registry_.fail(InstrumentedRegistry::Operation::kSetValue, "HKCU\\A");
     EXPECT_HR(S_OK, registerText("HKCU { A = s 'x' { val N = s y } B = s 'z' }"));
     EXPECT_FALSE(registry_.value("HKCU\\A", ""));
     EXPECT_EQ("z", text("HKCU\\B"));

@@ -9,7 +9,7 @@
 namespace {
 
 using Names = std::vector<std::string>;
-using Operation = MemoryRegistry::Operation;
+using Operation = InstrumentedRegistry::Operation;
 using UnregisterTest = ScriptTest;
 
 TEST_P(UnregisterTest, KeyHoldingOnlyItsDefaultValueIsRemoved) {

@@ -10,7 +10,7 @@
 #include <gtest/gtest.h>
 
 #include "common/emulated_code_page.h"
-#include "registry_script/memory_registry.h"
+#include "tests/registry_script/instrumented_registry.h"
 #include "registry_script/registry_script_interpreter.h"
 #include "tests/registry_script/counting_task_memory.h"
 
@@ -60,7 +60,7 @@ protected:
     }
 
     EmulatedCodePage codePage_;
-    MemoryRegistry registry_;
+    InstrumentedRegistry registry_;
     CountingTaskMemory memory_;
     RegistryScriptInterpreter interpreter_;
 };

@@ -20,9 +20,9 @@
 #include "registry_script/registry_script_interpreter.h"
 #include "registry_script/task_memory.h"
 #include "resources/resource_ids.h"
-#include "server/registration_resource.h"
+#include "server/registration_script.h"
 #include "server/type_library_path.h"
-#include "server/win32_registry.h"
+#include "server/registry_access_win32.h"
 
 namespace {
 

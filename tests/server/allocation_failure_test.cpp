@@ -23,7 +23,7 @@
 #include "extension/selection_capture.h"
 #include "halvint.h"
 #include "resources/resource_ids.h"
-#include "server/registration_resource.h"
+#include "server/registration_script.h"
 #include "tests/common/counting_unknown.h"
 #include "tests/common/failing_allocator.h"
 #include "tests/common/fake_data_object.h"

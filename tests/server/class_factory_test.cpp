@@ -123,7 +123,7 @@ TEST_F(ClassFactoryTest, GetClassObjectFailures) {
     EXPECT_EQ(nullptr, out);
     IUnknown* cached = testTable[0].cachedClassObject;
     ASSERT_NE(nullptr, cached);
-    EXPECT_EQ(0, serverModule().lockCount());
+    EXPECT_EQ(0, serverModule().LockCount());
     IClassFactory* factory = classFactory();
     EXPECT_EQ(static_cast<IUnknown*>(factory), cached);
     EXPECT_EQ(1, creations);
@@ -145,24 +145,24 @@ TEST_F(ClassFactoryTest, ClassObjectThatCannotBeMadeIsTriedAgainLater) {
 }
 
 TEST_F(ClassFactoryTest, OutsideReferencesTogetherHoldOneModuleLock) {
-    EXPECT_EQ(0, serverModule().lockCount());
+    EXPECT_EQ(0, serverModule().LockCount());
     IClassFactory* factory = classFactory();
     ASSERT_NE(nullptr, factory);
     // The cache's reference and the one handed out.
-    EXPECT_EQ(1, serverModule().lockCount());
+    EXPECT_EQ(1, serverModule().LockCount());
     EXPECT_EQ(3u, factory->AddRef());
-    EXPECT_EQ(1, serverModule().lockCount());
+    EXPECT_EQ(1, serverModule().LockCount());
     EXPECT_EQ(2u, factory->Release());
-    EXPECT_EQ(1, serverModule().lockCount());
+    EXPECT_EQ(1, serverModule().LockCount());
     EXPECT_EQ(1u, factory->Release());
-    EXPECT_EQ(0, serverModule().lockCount());
+    EXPECT_EQ(0, serverModule().LockCount());
 
     // Still cached: the next request takes the lock again without a new object.
     IClassFactory* again = classFactory();
     EXPECT_EQ(factory, again);
-    EXPECT_EQ(1, serverModule().lockCount());
+    EXPECT_EQ(1, serverModule().LockCount());
     again->Release();
-    EXPECT_EQ(0, serverModule().lockCount());
+    EXPECT_EQ(0, serverModule().LockCount());
     EXPECT_EQ(1, creations);
 }
 
@@ -193,9 +193,9 @@ TEST_F(ClassFactoryTest, LockServerCountsWithoutGuard) {
     EXPECT_EQ(S_OK, factory->LockServer(TRUE));
     EXPECT_EQ(S_OK, factory->LockServer(TRUE));
     EXPECT_EQ(S_OK, factory->LockServer(FALSE));
-    EXPECT_EQ(1, serverModule().lockCount());
+    EXPECT_EQ(1, serverModule().LockCount());
     EXPECT_EQ(S_OK, factory->LockServer(FALSE));
-    EXPECT_EQ(0, serverModule().lockCount());
+    EXPECT_EQ(0, serverModule().LockCount());
 }
 
 TEST_F(ClassFactoryTest, CreateInstancePassesThroughTheInstanceCreator) {
@@ -283,11 +283,11 @@ TEST_F(ClassFactoryTest, ConcurrentRequestsMakeOneClassObject) {
         EXPECT_EQ(requests[0].classObject, request.classObject);
     }
     // Eight outside references hold one module lock.
-    EXPECT_EQ(1, serverModule().lockCount());
+    EXPECT_EQ(1, serverModule().LockCount());
     for (const Request& request : requests) {
         if (request.result == S_OK) static_cast<IUnknown*>(request.classObject)->Release();
     }
-    EXPECT_EQ(0, serverModule().lockCount());
+    EXPECT_EQ(0, serverModule().LockCount());
 }
 
 TEST_F(ClassFactoryTest, CreatorHandsOutOnlyWhatTheFactoryAnswers) {
@@ -295,7 +295,7 @@ TEST_F(ClassFactoryTest, CreatorHandsOutOnlyWhatTheFactoryAnswers) {
     HRESULT hr = ClassFactory::Create(testInstanceCreator, IID_IDispatch, &out);
     EXPECT_EQ(E_NOINTERFACE, hr) << std::hex << hr;
     EXPECT_EQ(nullptr, out);
-    EXPECT_EQ(0, serverModule().lockCount());
+    EXPECT_EQ(0, serverModule().LockCount());
     hr = ClassFactory::Create(testInstanceCreator, IID_IClassFactory, nullptr);
     EXPECT_EQ(E_POINTER, hr) << std::hex << hr;
 
@@ -304,13 +304,13 @@ TEST_F(ClassFactoryTest, CreatorHandsOutOnlyWhatTheFactoryAnswers) {
     hr = ClassFactory::Create(testInstanceCreator, IID_IClassFactory, &out);
     ASSERT_EQ(S_OK, hr) << std::hex << hr;
     auto* factory = static_cast<IClassFactory*>(out);
-    EXPECT_EQ(0, serverModule().lockCount());
+    EXPECT_EQ(0, serverModule().LockCount());
     EXPECT_EQ(2u, factory->AddRef());
-    EXPECT_EQ(1, serverModule().lockCount());
+    EXPECT_EQ(1, serverModule().LockCount());
     EXPECT_EQ(1u, factory->Release());
-    EXPECT_EQ(0, serverModule().lockCount());
+    EXPECT_EQ(0, serverModule().LockCount());
     EXPECT_EQ(0u, factory->Release());
-    EXPECT_EQ(0, serverModule().lockCount());
+    EXPECT_EQ(0, serverModule().LockCount());
 }
 
 TEST_F(ClassFactoryTest, RowWithoutClassObjectCreatorGivesNoObject) {

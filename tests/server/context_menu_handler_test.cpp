@@ -63,18 +63,18 @@ Interface* query(IUnknown* object, REFIID iid) {
 class HandlerIdentity : public ::testing::Test {
 protected:
     void SetUp() override {
-        locksBefore_ = serverModule().lockCount();
+        locksBefore_ = serverModule().LockCount();
         void* out = kSentinel;
         const HRESULT hr = ContextMenuHandler::Create(nullptr, IID_IUnknown, &out);
         ASSERT_EQ(S_OK, hr) << std::hex << hr;
         unknown_ = static_cast<IUnknown*>(out);
-        EXPECT_EQ(locksBefore_ + 1, serverModule().lockCount());
+        EXPECT_EQ(locksBefore_ + 1, serverModule().LockCount());
     }
     void TearDown() override {
         if (unknown_) {
             EXPECT_EQ(0u, unknown_->Release());
         }
-        EXPECT_EQ(locksBefore_, serverModule().lockCount());
+        EXPECT_EQ(locksBefore_, serverModule().LockCount());
     }
 
     IUnknown* unknown_ = nullptr;
@@ -126,21 +126,21 @@ TEST_F(HandlerIdentity, RefusesIDispatchAndStrangersWithANullOutPointer) {
 }
 
 TEST(HandlerCreation, UnknownInterfaceIsRefusedAndTheLockGivenBack) {
-    const LONG before = serverModule().lockCount();
+    const LONG before = serverModule().LockCount();
     void* out = kSentinel;
     HRESULT hr = ContextMenuHandler::Create(nullptr, IID_IDispatch, &out);
     EXPECT_EQ(E_NOINTERFACE, hr) << std::hex << hr;
     EXPECT_EQ(nullptr, out);
-    EXPECT_EQ(before, serverModule().lockCount());
+    EXPECT_EQ(before, serverModule().LockCount());
 
     EXPECT_EQ(E_POINTER, ContextMenuHandler::Create(nullptr, IID_IUnknown, nullptr));
-    EXPECT_EQ(before, serverModule().lockCount());
+    EXPECT_EQ(before, serverModule().LockCount());
 
     hr = ContextMenuHandler::Create(nullptr, IID_IContextMenu3, &out);
     ASSERT_EQ(S_OK, hr) << std::hex << hr;
-    EXPECT_EQ(before + 1, serverModule().lockCount());
+    EXPECT_EQ(before + 1, serverModule().LockCount());
     EXPECT_EQ(0u, static_cast<IUnknown*>(out)->Release());
-    EXPECT_EQ(before, serverModule().lockCount());
+    EXPECT_EQ(before, serverModule().LockCount());
 }
 
 TEST_F(HandlerIdentity, SiteIsHeldCountedAndReplaced) {
@@ -177,7 +177,7 @@ TEST_F(HandlerIdentity, SiteIsHeldCountedAndReplaced) {
 }
 
 TEST(HandlerRelease, FinalReleaseGivesBackSiteDataObjectAndLockOnce) {
-    const LONG before = serverModule().lockCount();
+    const LONG before = serverModule().LockCount();
     CountingUnknown site;
     FakeDataObject data(DV_E_FORMATETC);  // counts references, gives no drop list
     void* out = nullptr;
@@ -189,28 +189,28 @@ TEST(HandlerRelease, FinalReleaseGivesBackSiteDataObjectAndLockOnce) {
     ASSERT_NE(nullptr, withSite);
     EXPECT_EQ(S_OK, withSite->SetSite(&site));
     EXPECT_EQ(1u, withSite->Release());
-    EXPECT_EQ(before + 1, serverModule().lockCount());
+    EXPECT_EQ(before + 1, serverModule().LockCount());
 
     EXPECT_EQ(0u, init->Release());
     EXPECT_EQ(0, site.references());
     EXPECT_EQ(0, data.references());
-    EXPECT_EQ(before, serverModule().lockCount());
+    EXPECT_EQ(before, serverModule().LockCount());
 }
 
 TEST(HandlerAggregation, InterfacesCountOnTheOuterObject) {
-    const LONG before = serverModule().lockCount();
+    const LONG before = serverModule().LockCount();
     CountingOuter outer;
     void* out = kSentinel;
     HRESULT hr = ContextMenuHandler::Create(&outer, IID_IContextMenu, &out);
     EXPECT_EQ(CLASS_E_NOAGGREGATION, hr) << std::hex << hr;
     EXPECT_EQ(nullptr, out);
-    EXPECT_EQ(before, serverModule().lockCount());
+    EXPECT_EQ(before, serverModule().LockCount());
 
     hr = ContextMenuHandler::Create(&outer, IID_IUnknown, &out);
     ASSERT_EQ(S_OK, hr) << std::hex << hr;
     auto* inner = static_cast<IUnknown*>(out);
     EXPECT_EQ(0, outer.references());
-    EXPECT_EQ(before + 1, serverModule().lockCount());
+    EXPECT_EQ(before + 1, serverModule().LockCount());
     EXPECT_EQ(2u, inner->AddRef());  // the non-delegating IUnknown counts for itself
     EXPECT_EQ(1u, inner->Release());
 
@@ -242,15 +242,15 @@ TEST(HandlerAggregation, InterfacesCountOnTheOuterObject) {
     init->Release();
     menu->Release();
     EXPECT_EQ(0, outer.references());
-    EXPECT_EQ(before + 1, serverModule().lockCount());  // alive until the aggregator lets go
+    EXPECT_EQ(before + 1, serverModule().LockCount());  // alive until the aggregator lets go
 
     EXPECT_EQ(0u, inner->Release());
-    EXPECT_EQ(before, serverModule().lockCount());
+    EXPECT_EQ(before, serverModule().LockCount());
     EXPECT_EQ(0, outer.references());
 }
 
 TEST(HandlerAggregation, DelegatingOuterHandsInterfacesToTheInnerObject) {
-    const LONG before = serverModule().lockCount();
+    const LONG before = serverModule().LockCount();
     CountingOuter outer;
     void* out = nullptr;
     ASSERT_EQ(S_OK, ContextMenuHandler::Create(&outer, IID_IUnknown, &out));
@@ -264,7 +264,7 @@ TEST(HandlerAggregation, DelegatingOuterHandsInterfacesToTheInnerObject) {
     withSite->Release();
     EXPECT_EQ(0, outer.references());
     EXPECT_EQ(0u, outer.inner_->Release());
-    EXPECT_EQ(before, serverModule().lockCount());
+    EXPECT_EQ(before, serverModule().LockCount());
 }
 
 TEST_F(HandlerIdentity, MenuMessagesReachTheHandlerStateWithTheResultUntouched) {

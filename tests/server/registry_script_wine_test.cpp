@@ -12,9 +12,9 @@
 #include "common/code_page.h"
 #include "registry_script/registry_script_interpreter.h"
 #include "registry_script/task_memory.h"
-#include "server/registration_resource.h"
+#include "server/registration_script.h"
 #include "server/server_module.h"
-#include "server/win32_registry.h"
+#include "server/registry_access_win32.h"
 #include "tests/server/registry_test_key.h"
 
 namespace {

@@ -17,11 +17,11 @@ void recordCall(DWORD_PTR argument) { calls.push_back(argument); }
 TEST(ServerModule, LockCountDecidesWhetherTheModuleMayUnload) {
     ServerModule module;
     module.Init(GetModuleHandleA(nullptr), nullptr);
-    EXPECT_EQ(0, module.lockCount());
+    EXPECT_EQ(0, module.LockCount());
     EXPECT_EQ(1, module.Lock());
     EXPECT_EQ(2, module.Lock());
     EXPECT_EQ(1, module.Unlock());
-    EXPECT_EQ(1, module.lockCount());
+    EXPECT_EQ(1, module.LockCount());
     EXPECT_EQ(0, module.Unlock());
     module.Term();
 }

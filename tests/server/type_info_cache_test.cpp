@@ -15,6 +15,7 @@
 #include "server/context_menu_handler.h"
 #include "server/server_module.h"
 #include "server/type_info_cache.h"
+#include "tests/common/failing_allocator.h"
 #include "tests/common/module_path.h"
 
 namespace {
@@ -83,7 +84,6 @@ TEST(GotoListAutomation, LoadErrorUntilRegisteredThenServedWithoutAnotherStep) {
     hr = goToList->Invoke(0x60000001, IID_NULL, 0, DISPATCH_METHOD, &noArguments, &result, nullptr,
                           nullptr);
     EXPECT_EQ(TYPE_E_LIBNOTREGISTERED, hr) << std::hex << hr;
-    EXPECT_EQ(nullptr, gotoListTypeInfo().typeInfo());
 
     RegisteredLibrary registered;
     ASSERT_EQ(S_OK, registered.result()) << std::hex << registered.result();
@@ -164,8 +164,7 @@ TEST(TypeInfoCache, ThreadsAskingTogetherLoadOnce) {
         threads.emplace_back([&, i] {
             CoInitialize(nullptr);
             WaitForSingleObject(start, INFINITE);
-            results[i] = cache.EnsureLoaded(0);
-            seen[i] = cache.typeInfo();
+            results[i] = cache.GetTypeInfo(0, &seen[i]);
             CoUninitialize();
         });
     }
@@ -174,20 +173,27 @@ TEST(TypeInfoCache, ThreadsAskingTogetherLoadOnce) {
     CloseHandle(start);
 
     EXPECT_EQ(1, loads);
-    ASSERT_NE(nullptr, cache.typeInfo());
+    ASSERT_NE(nullptr, seen[0]);
     for (int i = 0; i < kThreads; ++i) {
         EXPECT_EQ(S_OK, results[i]) << std::hex << results[i];
-        EXPECT_EQ(cache.typeInfo(), seen[i]);
+        EXPECT_EQ(seen[0], seen[i]);
     }
     // Loaded: later calls neither load nor change anything.
     EXPECT_EQ(S_OK, cache.EnsureLoaded(0x0411));
     EXPECT_EQ(1, loads);
+    for (ITypeInfo* info : seen) {
+        if (info) info->Release();
+    }
 
-    // The cleanup empties the cache and may run again, as termination will do.
+    // The cleanup empties the cache and may run again, as termination will do: the next
+    // call loads again.
     TypeInfoCache::Cleanup(reinterpret_cast<DWORD_PTR>(&cache));
-    EXPECT_EQ(nullptr, cache.typeInfo());
     TypeInfoCache::Cleanup(reinterpret_cast<DWORD_PTR>(&cache));
-    EXPECT_EQ(nullptr, cache.typeInfo());
+    ITypeInfo* reloaded = nullptr;
+    EXPECT_EQ(S_OK, cache.GetTypeInfo(0, &reloaded));
+    EXPECT_EQ(2, loads);
+    ASSERT_NE(nullptr, reloaded);
+    reloaded->Release();
 }
 
 TEST(TypeInfoCache, FailedLoadCachesNothingAndIsTriedAgain) {
@@ -199,37 +205,48 @@ TEST(TypeInfoCache, FailedLoadCachesNothingAndIsTriedAgain) {
     EXPECT_EQ(nullptr, info);
     EXPECT_EQ(TYPE_E_CANTLOADLIBRARY, cache.EnsureLoaded(0));
     EXPECT_EQ(2, loads);
-    EXPECT_EQ(nullptr, cache.typeInfo());
 
     loadFailing = S_OK;
     EXPECT_EQ(S_OK, cache.GetTypeInfo(0, &info));
     ASSERT_NE(nullptr, info);
     EXPECT_EQ(3, loads);
-    EXPECT_EQ(cache.typeInfo(), info);
+    ITypeInfo* again = nullptr;
+    EXPECT_EQ(S_OK, cache.GetTypeInfo(0, &again));
+    EXPECT_EQ(info, again);
+    EXPECT_EQ(3, loads);
     info->Release();
+    if (again) again->Release();
 }
 
 // While the library cannot be loaded, every IDispatch call tries again; however often,
-// and however many threads race, the cache has one termination entry.
+// and however many threads race, the cache adds one termination entry: once it has, no
+// further call allocates anything (the allocation counted from then on never comes).
 TEST(TypeInfoCache, FailedLoadsLeaveOneTerminationEntry) {
     static TypeInfoCache cache(IID_IGotoList, LIBID_HALVINTLib, 1, 0, &failingLoader);
-    const std::size_t before = serverModule().termCallbackCount();
+    failAllocation(1);
+    EXPECT_EQ(TYPE_E_CANTLOADLIBRARY, cache.EnsureLoaded(0));
+    EXPECT_TRUE(stopFailingAllocations()) << "the first attempt adds its entry";
+    EXPECT_EQ(TYPE_E_CANTLOADLIBRARY, cache.EnsureLoaded(0));  // the entry, now added
+    failAllocation(1);
     for (int i = 0; i < 1000; ++i) ASSERT_EQ(TYPE_E_CANTLOADLIBRARY, cache.EnsureLoaded(0));
-    EXPECT_EQ(before + 1, serverModule().termCallbackCount());
+    EXPECT_FALSE(stopFailingAllocations()) << "a later attempt added another entry";
 
     static TypeInfoCache raced(IID_IGotoList, LIBID_HALVINTLib, 1, 0, &failingLoader);
     HANDLE start = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     std::vector<std::thread> threads;
+    threads.reserve(8);
     for (int i = 0; i < 8; ++i) {
         threads.emplace_back([&] {
             WaitForSingleObject(start, INFINITE);
             for (int k = 0; k < 100; ++k) raced.EnsureLoaded(0);
         });
     }
+    // The first entry is allocation 1; a second one would be allocation 2.
+    failAllocation(2);
     SetEvent(start);
     for (std::thread& thread : threads) thread.join();
     CloseHandle(start);
-    EXPECT_EQ(before + 2, serverModule().termCallbackCount());
+    EXPECT_FALSE(stopFailingAllocations()) << "racing threads added more than one entry";
 }
 
 }  // namespace

@@ -228,10 +228,11 @@ TEST_F(TypeLibraryRegistration, UnregisterWithoutTheFunctionLeavesTheRegistratio
     HRESULT hr = RegisterModuleTypeLib(module.get());
     ASSERT_EQ(S_OK, hr) << std::hex << hr;
 
-    hr = unregisterModuleTypeLibThrough(module.get(), "oleaut32.dll", "NoSuchFunction");
+    hr = unregisterModuleTypeLibWithFunction(module.get(), "oleaut32.dll", "NoSuchFunction");
     EXPECT_EQ(S_OK, hr) << std::hex << hr;
     EXPECT_TRUE(keyExists(HKEY_CLASSES_ROOT, kPathKey));
-    hr = unregisterModuleTypeLibThrough(module.get(), "no_such_library.dll", "UnRegisterTypeLib");
+    hr = unregisterModuleTypeLibWithFunction(module.get(), "no_such_library.dll",
+                                             "UnRegisterTypeLib");
     EXPECT_EQ(S_OK, hr) << std::hex << hr;
     EXPECT_TRUE(keyExists(HKEY_CLASSES_ROOT, kPathKey));
 
@@ -244,7 +245,7 @@ TEST_F(TypeLibraryRegistration, UnregisterWithoutTheFunctionLeavesTheRegistratio
 // run time; without it nothing is registered and the missing function is the result.
 TEST_F(TypeLibraryRegistration, ForTheUserThroughRegisterTypeLibForUser) {
     LoadedModule module("typelib_module.dll");
-    HRESULT hr = registerModuleTypeLibThrough(module.get(), "oleaut32.dll", "NoSuchFunction");
+    HRESULT hr = registerModuleTypeLibWithFunction(module.get(), "oleaut32.dll", "NoSuchFunction");
     EXPECT_EQ(HRESULT_FROM_WIN32(ERROR_PROC_NOT_FOUND), hr) << std::hex << hr;
     EXPECT_FALSE(keyExists(HKEY_CLASSES_ROOT, kLibraryKey));
 

@@ -57,7 +57,7 @@ public:
     std::vector<UINT_PTR> dialogs;  // template ids
     std::vector<HWND> dialogOwners;
 
-    int messageBox(HWND owner, const char* text, const char* caption, UINT style) override {
+    int MessageBoxA(HWND owner, const char* text, const char* caption, UINT style) override {
         messageBoxes.push_back(
             {owner, text ? text : "<null>", caption ? caption : "<null>", style});
         if (answers.empty()) return IDOK;
@@ -66,17 +66,18 @@ public:
         return answer;
     }
 
-    INT_PTR dialogBox(HINSTANCE, const char* templateName, HWND owner, DLGPROC, LPARAM) override {
+    INT_PTR DialogBoxParamA(HINSTANCE, const char* templateName, HWND owner, DLGPROC,
+                            LPARAM) override {
         dialogs.push_back(reinterpret_cast<UINT_PTR>(templateName));
         dialogOwners.push_back(owner);
         return IDOK;
     }
 
-    BOOL createProcess(const char* applicationName, char* commandLine,
-                       SECURITY_ATTRIBUTES* processAttributes,
-                       SECURITY_ATTRIBUTES* threadAttributes, BOOL inheritHandles,
-                       DWORD creationFlags, void* environment, const char* currentDirectory,
-                       STARTUPINFOA* startupInfo, PROCESS_INFORMATION* information) override {
+    BOOL CreateProcessA(const char* applicationName, char* commandLine,
+                        SECURITY_ATTRIBUTES* processAttributes,
+                        SECURITY_ATTRIBUTES* threadAttributes, BOOL inheritHandles,
+                        DWORD creationFlags, void* environment, const char* currentDirectory,
+                        STARTUPINFOA* startupInfo, PROCESS_INFORMATION* information) override {
         ProcessCall call{};
         call.applicationNameNull = applicationName == nullptr;
         call.applicationName = applicationName ? applicationName : "<null>";
@@ -92,14 +93,14 @@ public:
         return processStarts;
     }
 
-    HINSTANCE shellExecute(HWND owner, const char* verb, const char* file, const char* parameters,
-                           const char* directory, int showCommand) override {
+    HINSTANCE ShellExecuteA(HWND owner, const char* verb, const char* file, const char* parameters,
+                            const char* directory, int showCommand) override {
         shellCalls.push_back({owner, verb == nullptr, verb ? verb : "", file ? file : "<null>",
                               parameters == nullptr, directory == nullptr, showCommand});
         return reinterpret_cast<HINSTANCE>(static_cast<INT_PTR>(SE_ERR_FNF));
     }
 
-    UINT systemDirectory(char* buffer, UINT size) override {
+    UINT GetSystemDirectoryA(char* buffer, UINT size) override {
         const UINT length = static_cast<UINT>(systemFolder.size());
         if (length == 0) return 0;
         if (length + 1 > size) return length + 1;
@@ -107,13 +108,13 @@ public:
         return length;
     }
 
-    bool queryTokenElevation(bool* elevated) override {
+    bool QueryTokenElevation(bool* elevated) override {
         if (!elevation) return false;
         *elevated = *elevation;
         return true;
     }
 
-    bool queryAdministratorsMembership(bool* member) override {
+    bool QueryAdministratorsMembership(bool* member) override {
         if (!administratorsMember) return false;
         *member = *administratorsMember;
         return true;

@@ -35,16 +35,16 @@ const char kFailed[] =
 class SetupCommands : public ::testing::Test {
 protected:
     void SetUp() override {
-        app.setPlatform(fake);
-        app.run();
-        ASSERT_STREQ("Tovak", app.name());
+        app.SetPlatform(fake);
+        app.Run();
+        ASSERT_STREQ("Tovak", app.Name());
         fake.dialogs.clear();
         fake.dialogOwners.clear();
     }
 
     LRESULT click(Dialog& dialog, UINT id, bool expectHandled = true) {
         LRESULT result = -1;
-        EXPECT_EQ(expectHandled, dialog.dispatch(WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0, result))
+        EXPECT_EQ(expectHandled, dialog.Dispatch(WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0, result))
             << "control " << id;
         return result;
     }
@@ -65,34 +65,33 @@ TEST(SetupStartUp, NamesTheApplicationAfterTheExecutableThenTovak) {
     class Probe : public Application {
     public:
         BOOL InitInstance() override {
-            nameAtStart = name();
+            nameAtStart = Name();
             return FALSE;
         }
         std::string nameAtStart;
     } probe;
-    EXPECT_EQ(nullptr, probe.name());
-    EXPECT_EQ(0, probe.run());
+    EXPECT_EQ(nullptr, probe.Name());
+    EXPECT_EQ(0, probe.Run());
     EXPECT_EQ("setup_commands_test", probe.nameAtStart);
-    probe.setName("Other");
-    EXPECT_STREQ("Other", probe.name());
+    probe.SetName("Other");
+    EXPECT_STREQ("Other", probe.Name());
 }
 
 TEST(SetupStartUp, RunsTheSetupDialogWithoutOwnerAndShowsNothingElse) {
     FakePlatformCalls fake;
     SetupApp app;
-    app.setPlatform(fake);
-    EXPECT_EQ(0, app.run());
-    EXPECT_STREQ("Tovak", app.name());
+    app.SetPlatform(fake);
+    EXPECT_EQ(0, app.Run());
+    EXPECT_STREQ("Tovak", app.Name());
     ASSERT_EQ(1u, fake.dialogs.size());
     EXPECT_EQ(static_cast<UINT_PTR>(IDD_SETUP), fake.dialogs[0]);
     EXPECT_EQ(nullptr, fake.dialogOwners[0]);
-    EXPECT_EQ(nullptr, app.mainWindow());
     EXPECT_TRUE(fake.messageBoxes.empty());
     EXPECT_TRUE(fake.processes.empty());
 }
 
 TEST_F(SetupCommands, AnsweringNoStartsNothing) {
-    SetupDialog dialog;
+    SetupDialog dialog(app.MainDialogContext());
     fake.answers = {IDNO};
     EXPECT_EQ(0, click(dialog, IDC_INSTALL));
     fake.answers = {IDNO};
@@ -106,7 +105,7 @@ TEST_F(SetupCommands, AnsweringNoStartsNothing) {
 }
 
 TEST_F(SetupCommands, YesStartsExactlyOneRegsvr32AndSaysSo) {
-    SetupDialog dialog;
+    SetupDialog dialog(app.MainDialogContext());
     fake.answers = {IDYES};
     click(dialog, IDC_INSTALL);
 
@@ -135,7 +134,7 @@ TEST_F(SetupCommands, YesStartsExactlyOneRegsvr32AndSaysSo) {
 }
 
 TEST_F(SetupCommands, UninstallStartsItsOwnCommandLine) {
-    SetupDialog dialog;
+    SetupDialog dialog(app.MainDialogContext());
     fake.answers = {IDYES};
     click(dialog, IDC_UNINSTALL);
 
@@ -168,7 +167,7 @@ TEST_F(SetupCommands, CommandLinesFollowTheRightsOfTheProcess) {
         {"before Vista, standard user", std::nullopt, false, kUserInstall, kUserUninstall},
         {"no tokens (Windows 9x)", std::nullopt, std::nullopt, kAdminInstall, kAdminUninstall},
     };
-    SetupDialog dialog;
+    SetupDialog dialog(app.MainDialogContext());
     for (const auto& row : rows) {
         SCOPED_TRACE(row.what);
         fake.elevation = row.elevation;
@@ -201,7 +200,7 @@ TEST_F(SetupCommands, UnreadableSystemFolderStartsNothing) {
         SCOPED_TRACE(folder.size());
         fake.systemFolder = folder;
         fake.messageBoxes.clear();
-        SetupDialog dialog;
+        SetupDialog dialog(app.MainDialogContext());
         fake.answers = {IDYES};
         click(dialog, IDC_INSTALL);
         EXPECT_TRUE(fake.processes.empty());
@@ -211,14 +210,14 @@ TEST_F(SetupCommands, UnreadableSystemFolderStartsNothing) {
 }
 
 TEST_F(SetupCommands, OnlyNoStopsTheCommand) {
-    SetupDialog dialog;
+    SetupDialog dialog(app.MainDialogContext());
     fake.answers = {IDOK};
     click(dialog, IDC_INSTALL);
     EXPECT_EQ(1u, fake.processes.size());
 }
 
 TEST_F(SetupCommands, FailedStartShowsTheSameWarningForBothCommands) {
-    SetupDialog dialog;
+    SetupDialog dialog(app.MainDialogContext());
     fake.processStarts = FALSE;
     fake.answers = {IDYES};
     click(dialog, IDC_INSTALL);
@@ -233,7 +232,7 @@ TEST_F(SetupCommands, FailedStartShowsTheSameWarningForBothCommands) {
 }
 
 TEST_F(SetupCommands, EachConfirmedCommandStartsOneMoreChild) {
-    SetupDialog dialog;
+    SetupDialog dialog(app.MainDialogContext());
     for (int i = 1; i <= 3; ++i) {
         fake.answers = {IDYES};
         click(dialog, IDC_INSTALL);
@@ -243,9 +242,9 @@ TEST_F(SetupCommands, EachConfirmedCommandStartsOneMoreChild) {
 }
 
 TEST_F(SetupCommands, F1OpensHelpHtmlAndIsAlwaysHandled) {
-    SetupDialog dialog;
+    SetupDialog dialog(app.MainDialogContext());
     LRESULT result = 0;
-    ASSERT_TRUE(dialog.dispatch(WM_HELP, 0, 0, result));
+    ASSERT_TRUE(dialog.Dispatch(WM_HELP, 0, 0, result));
     EXPECT_EQ(TRUE, result) << "handled although the shell failed";
     ASSERT_EQ(1u, fake.shellCalls.size());
     const FakePlatformCalls::ShellCall& call = fake.shellCalls[0];
@@ -260,29 +259,29 @@ TEST_F(SetupCommands, F1OpensHelpHtmlAndIsAlwaysHandled) {
 }
 
 TEST_F(SetupCommands, AboutBoxOpensForSystemCommandsTenToOneF) {
-    SetupDialog dialog;
+    SetupDialog dialog(app.MainDialogContext());
     for (UINT command = 0x0010; command <= 0x001F; ++command) {
         fake.dialogs.clear();
         LRESULT result = -1;
-        EXPECT_TRUE(dialog.dispatch(WM_SYSCOMMAND, command, 0, result)) << std::hex << command;
+        EXPECT_TRUE(dialog.Dispatch(WM_SYSCOMMAND, command, 0, result)) << std::hex << command;
         ASSERT_EQ(1u, fake.dialogs.size()) << std::hex << command;
         EXPECT_EQ(static_cast<UINT_PTR>(IDD_ABOUT), fake.dialogs[0]);
     }
 }
 
 TEST_F(SetupCommands, OtherSystemCommandsGoToDefaultProcessing) {
-    SetupDialog dialog;
+    SetupDialog dialog(app.MainDialogContext());
     const UINT others[] = {0x0000,  0x000F,      0x0020,     0x0110, SC_CLOSE,
                            SC_MOVE, SC_MINIMIZE, SC_KEYMENU, 0xF011};
     for (UINT command : others) {
         LRESULT result = -1;
-        EXPECT_FALSE(dialog.dispatch(WM_SYSCOMMAND, command, 0, result)) << std::hex << command;
+        EXPECT_FALSE(dialog.Dispatch(WM_SYSCOMMAND, command, 0, result)) << std::hex << command;
     }
     EXPECT_TRUE(fake.dialogs.empty());
 }
 
 TEST_F(SetupCommands, AboutButtonOpensAFreshAboutBoxEachTime) {
-    SetupDialog dialog;
+    SetupDialog dialog(app.MainDialogContext());
     click(dialog, IDC_ABOUT);
     click(dialog, IDC_ABOUT);
     ASSERT_EQ(2u, fake.dialogs.size());
@@ -291,30 +290,32 @@ TEST_F(SetupCommands, AboutButtonOpensAFreshAboutBoxEachTime) {
 }
 
 TEST_F(SetupCommands, UnknownControlsAndNotificationsAreNotHandled) {
-    SetupDialog dialog;
+    SetupDialog dialog(app.MainDialogContext());
     click(dialog, 1003, false);
     LRESULT result = 0;
-    EXPECT_FALSE(dialog.dispatch(WM_COMMAND, MAKEWPARAM(IDC_INSTALL, BN_SETFOCUS), 0, result));
+    EXPECT_FALSE(dialog.Dispatch(WM_COMMAND, MAKEWPARAM(IDC_INSTALL, BN_SETFOCUS), 0, result));
     EXPECT_TRUE(fake.messageBoxes.empty());
     EXPECT_TRUE(fake.processes.empty());
 }
 
 TEST_F(SetupCommands, DragIconIsTheProgramIcon) {
-    SetupDialog dialog;
-    ASSERT_NE(nullptr, dialog.icon());
+    SetupDialog dialog(app.MainDialogContext());
+    // The program icon is a shared resource: loading it again gives the same handle.
+    const HICON icon = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_SETUP));
+    ASSERT_NE(nullptr, icon);
     LRESULT result = 0;
-    ASSERT_TRUE(dialog.dispatch(WM_QUERYDRAGICON, 0, 0, result));
-    EXPECT_EQ(reinterpret_cast<LRESULT>(dialog.icon()), result);
+    ASSERT_TRUE(dialog.Dispatch(WM_QUERYDRAGICON, 0, 0, result));
+    EXPECT_EQ(reinterpret_cast<LRESULT>(icon), result);
 }
 
 TEST_F(SetupCommands, PaintWhenNotMinimizedGoesToDefaultProcessing) {
-    SetupDialog dialog;
+    SetupDialog dialog(app.MainDialogContext());
     LRESULT result = 0;
-    EXPECT_FALSE(dialog.dispatch(WM_PAINT, 0, 0, result));
+    EXPECT_FALSE(dialog.Dispatch(WM_PAINT, 0, 0, result));
 }
 
 TEST_F(SetupCommands, SiteButtonOpensTheAddressAndKeepsTheBoxOpen) {
-    AboutDialog about;
+    AboutDialog about(app.MainDialogContext());
     click(about, IDC_SITE);
     click(about, IDC_SITE);
     ASSERT_EQ(2u, fake.shellCalls.size());

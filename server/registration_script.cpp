@@ -1,24 +1,18 @@
 // Loading a registry script from a module's resources, and the module's own
 // registration: the script applied with the module's short path as "Module".
-#include "server/registration_resource.h"
+#include "server/registration_script.h"
 
 #include <cstring>
 #include <string>
 
 #include "common/code_page.h"
+#include "common/hresult.h"
 #include "common/module_handle.h"
 #include "common/module_path.h"
-#include "server/classes_root_redirect.h"
 #include "server/server_module.h"
-#include "server/win32_registry.h"
+#include "server/registry_access_win32.h"
 
 namespace {
-
-// The thread's last error as an HRESULT; a failure that left none is still a failure.
-HRESULT lastErrorResult() {
-    const DWORD error = GetLastError();
-    return error == ERROR_SUCCESS ? E_FAIL : HRESULT_FROM_WIN32(error);
-}
 
 // The short form of `path`, however long.
 HRESULT shortPathOf(const std::u16string& path, std::u16string& shortPath) {
@@ -71,7 +65,7 @@ namespace {
 HRESULT applyModuleScript(RegistryAccess& registry, UINT resourceId, bool registering,
                           const RegistrationSubstitution* extraSubstitutions) {
     std::u16string longPath, path;
-    HRESULT hr = modulePath(serverModule().instance(), longPath);
+    HRESULT hr = modulePath(serverModule().Instance(), longPath);
     if (SUCCEEDED(hr)) hr = shortPathOf(longPath, path);
     // The script writes the path through the ANSI registry calls: a path that the code
     // page cannot represent is refused rather than written with substitutes.

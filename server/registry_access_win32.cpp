@@ -1,4 +1,4 @@
-#include "server/win32_registry.h"
+#include "server/registry_access_win32.h"
 
 #include <windows.h>
 
