@@ -4,6 +4,8 @@
 #include <cstring>
 #include <string>
 
+#include "common/path_text.h"
+
 namespace {
 
 // "C:\dir\Program.exe" -> "Program".
@@ -12,7 +14,7 @@ std::string executableBaseName() {
     GetModuleFileNameA(nullptr, path, MAX_PATH);
     const char* base = path;
     for (const char* p = path; *p; p = CharNextA(p)) {
-        if (*p == '\\' || *p == '/' || *p == ':') base = p + 1;
+        if (isPathSeparator(static_cast<unsigned char>(*p))) base = p + 1;
     }
     std::string name(base);
     const std::size_t dot = name.rfind('.');

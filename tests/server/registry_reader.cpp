@@ -1,5 +1,6 @@
 #include "tests/server/registry_reader.h"
 
+#include <cstdio>
 #include <sstream>
 
 #include "tests/common/registry_key.h"
@@ -133,6 +134,8 @@ DWORD runToEnd(const std::string& commandLine) {
     std::string line = commandLine;
     if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
                         &process)) {
+        std::fprintf(stderr, "CreateProcess(%s) failed: error %lu\n", commandLine.c_str(),
+                     GetLastError());
         return ~0u;
     }
     // To its end, however long the machine takes: what it writes is read next. A hang is
