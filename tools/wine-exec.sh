@@ -9,4 +9,44 @@ if [ "${TOVAK_CODEPAGE:-}" = 932 ]; then locale=ja_JP.UTF-8; fi
 case "$(basename "${1:-}")" in
 *_dpi144_test.exe) export WINEPREFIX="$TOVAK_DPI144_PREFIX" DISPLAY="$TOVAK_SIDE_DISPLAY" ;;
 esac
-exec env LC_ALL="$locale" wine "$@"
+
+# Where each thread of the program $2 (started as process $1) stands, and what else runs
+# in the prefix. Wine starts a program named by a Unix path from start.exe, in a process
+# of its own.
+report_threads() {
+    local process task prefixed=""
+    for process in $(pgrep -f '[.]exe|wineserver'); do
+        { tr '\0' '\n' <"/proc/$process/environ"; } 2>/dev/null | grep -qx "WINEPREFIX=$WINEPREFIX" &&
+            prefixed="$prefixed $process"
+    done
+    echo "wine-exec: $(basename "$2") still running after ${TOVAK_HANG_REPORT:-100} s; its threads:"
+    for process in "$1" ${prefixed//" $1"/}; do
+        case "$process $(cat "/proc/$process/comm" 2>/dev/null)" in
+        "$1 "*) ;;
+        *" bash" | *" timeout" | *" sh") continue ;;
+        *) grep -qF "$(basename "$2")" "/proc/$process/cmdline" 2>/dev/null || continue ;;
+        esac
+        for task in /proc/"$process"/task/*; do
+            echo "  $process/${task##*/} $(cat "$task/comm" 2>/dev/null)" \
+                "state $(cut -d' ' -f3 "$task/stat" 2>/dev/null) in $(cat "$task/wchan" 2>/dev/null)," \
+                "system call $(cut -d' ' -f1 "$task/syscall" 2>/dev/null)"
+        done
+    done
+    echo "wine-exec: the prefix's programs:"
+    [ -z "$prefixed" ] || ps -o pid,stat,etime,args -p "$(echo $prefixed | tr " " ,)" | sed 's/^/  /'
+}
+
+env LC_ALL="$locale" wine "$@" &
+program=$!
+trap 'kill "$program" 2>/dev/null' TERM INT
+# A program that outlives every limit but the longest says where it stands, once, and is
+# still waited for: a hang's report comes with the test's own failure.
+sleep "${TOVAK_HANG_REPORT:-100}" &
+watch=$!
+wait -n "$program" "$watch"
+if kill -0 "$program" 2>/dev/null; then
+    report_threads "$program" "${1:-}" >&2
+else
+    kill "$watch" 2>/dev/null
+fi
+wait "$program"
