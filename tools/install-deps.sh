@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build and the tests need (python3 packs and checks
-# the release zip; msitools' wixl writes the installer packages, msiinfo reads them);
+# the release zip; msitools' wixl writes the installer packages, msiinfo reads them;
+# osslsigncode signs the programs and the MSIX package, openssl reads the certificate);
 # does nothing when all are present. Idempotent and safe to run on a fresh Debian
 # machine as root.
 set -euo pipefail
@@ -13,15 +14,27 @@ packages=(
     chromium
     python3
     msitools wixl
+    osslsigncode openssl
 )
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
 done
-[ ${#missing[@]} -eq 0 ] && exit 0
-echo "installing: ${missing[*]}"
 SUDO=""
 [ "$(id -u)" -eq 0 ] || SUDO=sudo
-dpkg --print-foreign-architectures | grep -qx i386 || $SUDO dpkg --add-architecture i386
-$SUDO apt-get update -qq
-DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+if [ ${#missing[@]} -gt 0 ]; then
+    echo "installing: ${missing[*]}"
+    dpkg --print-foreign-architectures | grep -qx i386 || $SUDO dpkg --add-architecture i386
+    $SUDO apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi
+# osslsigncode signs MSIX packages from 2.7 on; Debian 12 has 2.5, its backports a later one.
+if ! dpkg --compare-versions "$(dpkg-query -W -f='${Version}' osslsigncode)" ge 2.7; then
+    backports="$(. /etc/os-release && echo "$VERSION_CODENAME")-backports"
+    echo "installing: osslsigncode from $backports (2.7 or later, to sign the MSIX package)"
+    echo "deb http://deb.debian.org/debian $backports main" |
+        $SUDO tee /etc/apt/sources.list.d/tovak-backports.list >/dev/null
+    $SUDO apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends \
+        -t "$backports" osslsigncode >/dev/null
+fi

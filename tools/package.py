@@ -1,9 +1,10 @@
 #!/usr/bin/env python3
 """Writes the release package: one zip holding README.txt (Japanese: which folder for
-which Windows, install, uninstall, help), x86/ and x64/ with the four shipped files each,
-beside them the installer packages (TovakLite-<version>-x64.msi, -x86.msi, -x64-user.msi,
-which tools/package.sh writes into the dist folder first), and SHA256SUMS over all of
-them.
+which Windows, install, uninstall, help), x86/ and x64/ with the four shipped files each
+(x64/ also with TovakLite.msix, the package that adds the menu of Windows 11, and the
+logos its manifest names), beside them the installer packages
+(TovakLite-<version>-x64.msi, -x86.msi, -x64-user.msi, which tools/package.sh writes into
+the dist folder first), and SHA256SUMS over all of them.
 
     package.py <dist folder> <version> <readme template> <output zip>
 
@@ -17,6 +18,13 @@ import zipfile
 
 ARCHITECTURES = ("x86", "x64")
 SHIPPED = ("TovakSetup.exe", "tovak.dll", "tovak.ico", "help.html")
+# Windows 11 has no 32-bit edition: its package and logos are the x64 folder's alone
+# (tools/msix/make_msix.py writes them, the logos' names are those of tools/msix/manifest.py).
+WINDOWS11 = ("TovakLite.msix", "tovak-logo-50.png", "tovak-logo-150.png", "tovak-logo-44.png")
+
+
+def shipped_files(arch):
+    return SHIPPED + (WINDOWS11 if arch == "x64" else ())
 INSTALLERS = ("x64", "x86", "x64-user")
 EPOCH = (1980, 1, 1, 0, 0, 0)
 
@@ -33,7 +41,7 @@ def package_entries(dist, template, version):
     """(name, bytes) of every entry, in the order written."""
     entries = [("README.txt", readme_bytes(template, version))]
     for arch in ARCHITECTURES:
-        for name in SHIPPED:
+        for name in shipped_files(arch):
             with open(f"{dist}/{arch}/{name}", "rb") as f:
                 entries.append((f"{arch}/{name}", f.read()))
     for flavour in INSTALLERS:

@@ -1,6 +1,10 @@
 #!/usr/bin/env bash
-# Writes the release into dist/: the installer packages TovakLite-<version>-x64.msi,
-# -x86.msi and -x64-user.msi (tools/msi/make_msi.py, with wixl), and
+# Writes the release into dist/: TovakLite.msix and its logos in dist/x64/, the package
+# that gives the x64 folder package identity and the menu of Windows 11
+# (tools/msix/make_msix.py), signed with the programs by tools/sign.sh when a certificate
+# is given (TOVAK_SIGN_PKCS12, TOVAK_SIGN_PASSWORD); the installer packages
+# TovakLite-<version>-x64.msi, -x86.msi and -x64-user.msi (tools/msi/make_msi.py, with
+# wixl), and
 # TovakLite-<version>.zip, the package a user downloads, which holds the shipped files,
 # the installer packages, README.txt and SHA256SUMS (tools/package.py). The shipped files
 # of both architectures and the native lister of the DLL's registry entries are built
@@ -25,6 +29,11 @@ fi
 cmake --build "$TOVAK_BUILD/native" -j "$(nproc)" --target msi_registry_rows >/dev/null
 version=$(cat "$TOVAK_BUILD/x64/generated/version.txt")
 product_version=$(cat "$TOVAK_BUILD/x64/generated/product_version.txt")
+python3 tools/msix/make_msix.py build --version "$product_version" \
+    --clsids common/explorer_command_ids.h --icon resources/tovak.ico --folder dist/x64
+if [ -n "${TOVAK_SIGN_PKCS12:-}" ]; then
+    tools/sign.sh dist
+fi
 for flavour in x64 x86 x64-user; do
     python3 tools/msi/make_msi.py --flavour "$flavour" --dist dist --version "$product_version" \
         --rows-tool "$TOVAK_BUILD/native/tools/msi/msi_registry_rows" \

@@ -27,6 +27,13 @@ wait_for_line() {
 start_display() {
     local pid_file="$TOVAK_BUILD/$1.pid" ready="$TOVAK_BUILD/$1.ready" n=${2#:}
     if ! { [ -f "$pid_file" ] && kill -0 "$(cat "$pid_file")" 2>/dev/null; }; then
+        # Started with -displayfd, Xvfb takes no lock file: a display of another tree's
+        # session would be taken over, not refused, so one that answers is refused here.
+        if python3 -c 'import socket, sys; socket.socket(socket.AF_UNIX).connect(sys.argv[1])' \
+            "/tmp/.X11-unix/X$n" 2>/dev/null; then
+            fail "display $2 is another session's: give this tree a TOVAK_DISPLAY of its own"
+            return 1
+        fi
         rm -f "/tmp/.X$n-lock" "/tmp/.X11-unix/X$n" "$ready"
         # Xvfb writes the display number to -displayfd once it accepts connections.
         setsid Xvfb "$2" -screen 0 1024x768x24 -nolisten tcp -displayfd 3 \

@@ -55,10 +55,18 @@ class Prefix:
 
     def wine(self, *args):
         """Runs a program and waits for the prefix's server to end: everything the
-        program started has finished and the registry is on disk."""
-        status = subprocess.run(["wine", *args], env=self.env, stdin=subprocess.DEVNULL,
-                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL).returncode
-        subprocess.run(["wineserver", "-w"], env=self.env)
+        program started has finished and the registry is on disk. A program that fails
+        is named with its exit status and what Wine's installer and loader said."""
+        env = dict(self.env, WINEDEBUG="-all,err+msi,warn+msi,err+module,err+winediag")
+        with open(self.path + ".log", "w+b") as log:
+            status = subprocess.run(["wine", *args], env=env, stdin=subprocess.DEVNULL,
+                                    stdout=subprocess.DEVNULL, stderr=log).returncode
+            subprocess.run(["wineserver", "-w"], env=self.env)
+            if status != 0:
+                log.seek(0)
+                said = log.read().decode(errors="replace").splitlines()[-40:]
+                print(f"{' '.join(args)}: exit status {status}" +
+                      "".join("\n  " + line for line in said))
         return status
 
     def down(self):
@@ -315,17 +323,18 @@ def copy_prefix(settings, name):
 
 
 def make_prefix(path):
-    """wineboot, asked twice: a first start in a new prefix now and then fails."""
+    """A new prefix, made by wineboot, once everything wineboot started has ended."""
     shutil.rmtree(path, ignore_errors=True)
     prefix = Prefix(path)
-    for _ in range(2):
-        subprocess.run(["setsid", "-w", "wine", "wineboot", "-i"], env=prefix.env,
-                       stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
-                       stderr=subprocess.DEVNULL)
-        prefix.down()
-        if os.path.isdir(prefix.drive("windows", "system32")):
+    with open(path + ".log", "w+b") as log:
+        status = subprocess.run(["setsid", "-w", "wine", "wineboot", "-i"], env=prefix.env,
+                                stdin=subprocess.DEVNULL, stdout=log, stderr=log).returncode
+        subprocess.run(["wineserver", "-w"], env=prefix.env)
+        if status == 0 and os.path.isdir(prefix.drive("windows", "system32")):
             return 0
-    print(f"FAILED: wineboot made no prefix in {path}")
+        log.seek(0)
+        print(f"FAILED: wineboot (exit status {status}) made no prefix in {path}\n" +
+              log.read().decode(errors="replace")[-4000:])
     return 1
 
 

@@ -17,23 +17,19 @@ import sys
 import time
 import zipfile
 
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from tally import check, finish  # noqa: E402
+
 ARCHITECTURES = ("x86", "x64")
 SHIPPED = ("TovakSetup.exe", "tovak.dll", "tovak.ico", "help.html")
+WINDOWS11 = ("TovakLite.msix", "tovak-logo-50.png", "tovak-logo-150.png", "tovak-logo-44.png")
 INSTALLERS = ("x64", "x86", "x64-user")
 BUDGET = {"tovak.dll": 200 * 1024, "TovakSetup.exe": 150 * 1024}
 DYNAMIC_BASE, NX_COMPAT, HIGH_ENTROPY_VA = 0x0040, 0x0100, 0x0020
 
-failures = []
-passed = 0
 
-
-def check(condition, what):
-    global passed
-    if condition:
-        passed += 1
-    else:
-        failures.append(what)
-        print("FAILED:", what)
+def shipped_files(arch):
+    return SHIPPED + (WINDOWS11 if arch == "x64" else ())
 
 
 def pe_header(data):
@@ -81,8 +77,9 @@ def check_zip(path, dist, version):
         infos = archive.infolist()
         names = [i.filename for i in infos]
         installers = [f"TovakLite-{version}-{f}.msi" for f in INSTALLERS]
-        expected = ["README.txt"] + [f"{a}/{n}" for a in ARCHITECTURES for n in SHIPPED] + (
-            installers + ["SHA256SUMS"])
+        expected = (["README.txt"] +
+                    [f"{a}/{n}" for a in ARCHITECTURES for n in shipped_files(a)] +
+                    installers + ["SHA256SUMS"])
         check(names == expected, f"the package holds {names}, not {expected}")
         check(archive.testzip() is None, "an entry's CRC does not match")
         for info in infos:
@@ -103,7 +100,7 @@ def check_zip(path, dist, version):
               f"the checksum of {name} does not match")
         print(f"{digest}  {name}")
     for arch in ARCHITECTURES:
-        for name in SHIPPED:
+        for name in shipped_files(arch):
             with open(os.path.join(dist, arch, name), "rb") as f:
                 check(contents[f"{arch}/{name}"] == f.read(),
                       f"{arch}/{name} in the package is not dist/{arch}/{name}")
@@ -146,11 +143,6 @@ def main(argv):
         check(first.read() == second.read(), f"{shipped} and a second packing differ")
     check_zip(shipped, dist, version)
     return finish()
-
-
-def finish():
-    print(f"{passed} passed, {len(failures)} failed")
-    return 1 if failures else 0
 
 
 if __name__ == "__main__":
