@@ -28,7 +28,9 @@ BOOL CALLBACK workOutModuleAnswer(PINIT_ONCE, PVOID parameter, PVOID*) {
             packagePublisherFor(reinterpret_cast<const wchar_t*>(path.c_str()));
         moduleAnswer = packageRegistered(question->calls(), publisher);
     } catch (...) {
-        moduleAnswer = false;  // memory ran out: the classic items stay
+        // Memory ran out: the classic items stay this time, and the next question tries
+        // again.
+        return FALSE;
     }
     return TRUE;
 }

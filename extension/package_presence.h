@@ -42,6 +42,6 @@ bool packageRegistered(const PackageCalls& calls, std::u16string_view publisher)
 // The answer for the package of `module`'s Publisher (signer_publisher.h), worked out at
 // the first question with the calls `calls` gives (kernel32's, unless a test program asks
 // first with others) and kept for the module's life: the signature is read once, never on
-// each right-click. Explorer itself picks up a newly registered package only when it
-// restarts. Safe from any thread; throws nothing.
+// each right-click (unless memory ran out, when the next question tries again). Explorer itself
+// picks up a newly registered package only when it restarts. Safe from any thread; throws nothing.
 bool modulePackageRegistered(HMODULE module, PackageCalls (*calls)() = kernel32PackageCalls);
