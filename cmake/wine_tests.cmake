@@ -25,8 +25,8 @@
 # program per step (regsvr32, the setup tool: 10 to 20 minutes each, emulated); each
 # stands in CTest as one test reported "Skipped" with the reason, and
 # `tools/test.sh --x86-all` runs them too.
-set(TOVAK_X86_EXTENDED allocation_failure_test explorer_command_memory_test dll_main_test
-    menu_nt40_test menu_win98_test menu_win2k_test extension_cp932_test owner_draw_dpi144_test server_module_test
+set(TOVAK_X86_EXTENDED allocation_failure_test dll_main_test menu_nt40_test menu_win98_test
+    menu_win2k_test extension_cp932_test owner_draw_dpi144_test server_module_test
     type_info_cache_test name_cache_test registry_script_cp932_wine_test
     registration_test user_registration_test setup_run_test right_click_test
     right_click_cp932_test)

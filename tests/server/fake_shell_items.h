@@ -11,28 +11,37 @@
 #include <string>
 #include <vector>
 
-class FakeShellItem : public IShellItem {
+// The IUnknown of a fake of one interface: it answers IUnknown and `Interface`, and counts.
+template <class Interface>
+class CountingFake : public Interface {
+public:
+    LONG references() const { return references_; }
+
+    STDMETHODIMP QueryInterface(REFIID iid, void** out) override {
+        if (!out) return E_POINTER;
+        *out = nullptr;
+        if (!IsEqualIID(iid, IID_IUnknown) && !IsEqualIID(iid, __uuidof(Interface))) {
+            return E_NOINTERFACE;
+        }
+        *out = static_cast<Interface*>(this);
+        AddRef();
+        return S_OK;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return static_cast<ULONG>(++references_); }
+    STDMETHODIMP_(ULONG) Release() override { return static_cast<ULONG>(--references_); }
+
+private:
+    LONG references_ = 0;
+};
+
+class FakeShellItem : public CountingFake<IShellItem> {
 public:
     // An item with the file-system path `path`.
     explicit FakeShellItem(std::wstring path) : path_(std::move(path)), hasPath_(true) {}
     // An item with no file-system path.
     FakeShellItem() = default;
 
-    LONG references() const { return references_; }
     int pathRequests() const { return pathRequests_; }
-
-    STDMETHODIMP QueryInterface(REFIID iid, void** out) override {
-        if (!out) return E_POINTER;
-        *out = nullptr;
-        if (!IsEqualIID(iid, IID_IUnknown) && !IsEqualIID(iid, IID_IShellItem)) {
-            return E_NOINTERFACE;
-        }
-        *out = static_cast<IShellItem*>(this);
-        AddRef();
-        return S_OK;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return static_cast<ULONG>(++references_); }
-    STDMETHODIMP_(ULONG) Release() override { return static_cast<ULONG>(--references_); }
 
     STDMETHODIMP BindToHandler(IBindCtx*, REFGUID, REFIID, void**) override { return E_NOTIMPL; }
     STDMETHODIMP GetParent(IShellItem**) override { return E_NOTIMPL; }
@@ -54,28 +63,12 @@ public:
 private:
     std::wstring path_;
     bool hasPath_ = false;
-    LONG references_ = 0;
     int pathRequests_ = 0;
 };
 
-class FakeShellItemArray : public IShellItemArray {
+class FakeShellItemArray : public CountingFake<IShellItemArray> {
 public:
     explicit FakeShellItemArray(std::vector<FakeShellItem*> items) : items_(std::move(items)) {}
-
-    LONG references() const { return references_; }
-
-    STDMETHODIMP QueryInterface(REFIID iid, void** out) override {
-        if (!out) return E_POINTER;
-        *out = nullptr;
-        if (!IsEqualIID(iid, IID_IUnknown) && !IsEqualIID(iid, IID_IShellItemArray)) {
-            return E_NOINTERFACE;
-        }
-        *out = static_cast<IShellItemArray*>(this);
-        AddRef();
-        return S_OK;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return static_cast<ULONG>(++references_); }
-    STDMETHODIMP_(ULONG) Release() override { return static_cast<ULONG>(--references_); }
 
     STDMETHODIMP BindToHandler(IBindCtx*, REFGUID, REFIID, void**) override { return E_NOTIMPL; }
     STDMETHODIMP GetPropertyStore(GETPROPERTYSTOREFLAGS, REFIID, void**) override {
@@ -102,5 +95,4 @@ public:
 
 private:
     std::vector<FakeShellItem*> items_;
-    LONG references_ = 0;
 };
