@@ -11,28 +11,15 @@ namespace {
 constexpr UINT32 kNeutralArchitecture = 11;         // PROCESSOR_ARCHITECTURE_NEUTRAL
 constexpr UINT32 kPackageFamilyNameMaxLength = 64;  // with its terminator
 
-INIT_ONCE moduleAnswerOnce = INIT_ONCE_STATIC_INIT;
-bool moduleAnswer = false;
-
-struct Question {
-    HMODULE module;
-    PackageCalls (*calls)();
-};
-
-BOOL CALLBACK workOutModuleAnswer(PINIT_ONCE, PVOID parameter, PVOID*) {
-    const auto* question = static_cast<const Question*>(parameter);
-    try {
-        std::u16string path;
-        if (FAILED(modulePath(question->module, path))) return TRUE;
-        const std::u16string publisher =
-            packagePublisherFor(reinterpret_cast<const wchar_t*>(path.c_str()));
-        moduleAnswer = packageRegistered(question->calls(), publisher);
-    } catch (...) {
-        // Memory ran out: the classic items stay this time, and the next question tries
-        // again.
-        return FALSE;
+// The answer for the module's Publisher. Throws std::bad_alloc only.
+bool workOutModuleAnswer(HMODULE module, PackageCalls (*calls)()) {
+    std::u16string path;
+    if (FAILED(modulePath(module, path))) return false;
+    std::u16string publisher;
+    if (!authenticodeSignerSubject(reinterpret_cast<const wchar_t*>(path.c_str()), publisher)) {
+        publisher = kUnsignedPublisher;
     }
-    return TRUE;
+    return packageRegistered(calls(), publisher);
 }
 
 }  // namespace
@@ -48,13 +35,13 @@ PackageCalls kernel32PackageCalls() {
     return calls;
 }
 
-bool packageRegistered(const PackageCalls& calls, std::u16string_view publisher) {
+bool packageRegistered(const PackageCalls& calls, const std::u16string& publisher) {
     if (!calls.familyNameFromId || !calls.packagesByFamily) return false;
-    std::u16string name(kPackageName), publisherText(publisher);
+    // The call only reads the two texts.
     PackageId id{};
     id.processorArchitecture = kNeutralArchitecture;
-    id.name = reinterpret_cast<PWSTR>(&name[0]);
-    id.publisher = reinterpret_cast<PWSTR>(&publisherText[0]);
+    id.name = const_cast<PWSTR>(reinterpret_cast<const wchar_t*>(kPackageName));
+    id.publisher = const_cast<PWSTR>(reinterpret_cast<const wchar_t*>(publisher.c_str()));
     wchar_t family[kPackageFamilyNameMaxLength + 1] = {};
     UINT32 length = kPackageFamilyNameMaxLength + 1;
     if (calls.familyNameFromId(&id, &length, family) != ERROR_SUCCESS) return false;
@@ -66,9 +53,12 @@ bool packageRegistered(const PackageCalls& calls, std::u16string_view publisher)
 }
 
 bool modulePackageRegistered(HMODULE module, PackageCalls (*calls)()) {
-    Question question{module, calls};
-    if (!InitOnceExecuteOnce(&moduleAnswerOnce, workOutModuleAnswer, &question, nullptr)) {
-        return false;
+    try {
+        // Made once, by the first question that gets through: one that runs out of memory
+        // leaves it to the next.
+        static const bool answer = workOutModuleAnswer(module, calls);
+        return answer;
+    } catch (...) {
+        return false;  // the classic items stay this time
     }
-    return moduleAnswer;
 }

@@ -8,7 +8,7 @@
 
 #include <windows.h>
 
-#include <string_view>
+#include <string>
 
 // kernel32's PACKAGE_ID (appmodel.h), of which the family name reads only `name` and
 // `publisher`.
@@ -30,14 +30,14 @@ struct PackageCalls {
 };
 
 // The package's Identity Name.
-inline constexpr std::u16string_view kPackageName = u"TovakLite";
+inline constexpr const char16_t* kPackageName = u"TovakLite";
 
 // kernel32's PackageFamilyNameFromId and GetPackagesByPackageFamily, as far as it has them.
 PackageCalls kernel32PackageCalls();
 
 // True when at least one package of the family of kPackageName and `publisher` is
 // registered for the current user. False when a call is missing or fails.
-bool packageRegistered(const PackageCalls& calls, std::u16string_view publisher);
+bool packageRegistered(const PackageCalls& calls, const std::u16string& publisher);
 
 // The answer for the package of `module`'s Publisher (signer_publisher.h), worked out at
 // the first question with the calls `calls` gives (kernel32's, unless a test program asks

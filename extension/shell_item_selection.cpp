@@ -2,17 +2,17 @@
 
 #include <cwchar>
 
-#include "common/com_ref.h"
-
 namespace {
 
 // The path of `items`' item at `index`; false when it has none (a virtual item).
 // `path` is the item's own block, to be freed with CoTaskMemFree.
 bool itemPath(IShellItemArray* items, DWORD index, LPWSTR* path) {
     *path = nullptr;
-    ComRef<IShellItem> item;
-    if (FAILED(items->GetItemAt(index, item.receive())) || !item) return false;
-    if (FAILED(item->GetDisplayName(SIGDN_FILESYSPATH, path)) || !*path) {
+    IShellItem* item = nullptr;
+    if (FAILED(items->GetItemAt(index, &item)) || !item) return false;
+    const HRESULT hr = item->GetDisplayName(SIGDN_FILESYSPATH, path);
+    item->Release();
+    if (FAILED(hr) || !*path) {
         CoTaskMemFree(*path);
         *path = nullptr;
         return false;
@@ -20,16 +20,11 @@ bool itemPath(IShellItemArray* items, DWORD index, LPWSTR* path) {
     return true;
 }
 
-DWORD itemCount(IShellItemArray* items) {
-    DWORD count = 0;
-    if (!items || FAILED(items->GetCount(&count))) return 0;
-    return count;
-}
-
 }  // namespace
 
 bool anyItemHasFileSystemPath(IShellItemArray* items) {
-    const DWORD count = itemCount(items);
+    DWORD count = 0;
+    if (!items || FAILED(items->GetCount(&count))) return false;
     for (DWORD i = 0; i < count; ++i) {
         LPWSTR path = nullptr;
         const bool found = itemPath(items, i, &path);
@@ -40,7 +35,8 @@ bool anyItemHasFileSystemPath(IShellItemArray* items) {
 }
 
 HRESULT shellItemSelection(IShellItemArray* items, WideStringList& selection) {
-    const DWORD count = itemCount(items);
+    DWORD count = 0;
+    if (!items || FAILED(items->GetCount(&count))) return E_INVALIDARG;
     WideStringList paths;
     for (DWORD i = 0; i < count; ++i) {
         LPWSTR path = nullptr;

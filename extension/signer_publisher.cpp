@@ -3,8 +3,6 @@
 #include <windows.h>
 #include <wincrypt.h>
 
-#include <vector>
-
 #include "common/crypt_objects.h"
 
 namespace {
@@ -26,32 +24,22 @@ bool authenticodeSignerSubject(const wchar_t* file, std::u16string& subject) {
     }
     const CertStore store(rawStore);
     const CryptMessage message(rawMessage);
-    // The signer's issuer and serial number, which name its certificate in the store.
-    DWORD size = 0;
-    if (!CryptMsgGetParam(message.Get(), CMSG_SIGNER_CERT_INFO_PARAM, 0, nullptr, &size) ||
-        size < sizeof(CERT_INFO)) {
-        return false;
-    }
-    std::vector<BYTE> signer(size);
-    if (!CryptMsgGetParam(message.Get(), CMSG_SIGNER_CERT_INFO_PARAM, 0, signer.data(), &size)) {
+    // The signer's issuer and serial number, which name its certificate in the store. A
+    // signer whose names do not fit here counts as none: the unsigned Publisher.
+    alignas(CERT_INFO) BYTE signer[4096];
+    DWORD size = sizeof signer;
+    if (!CryptMsgGetParam(message.Get(), CMSG_SIGNER_CERT_INFO_PARAM, 0, signer, &size)) {
         return false;
     }
     const CertContext certificate(CertFindCertificateInStore(
-        store.Get(), encoding, 0, CERT_FIND_SUBJECT_CERT, signer.data(), nullptr));
+        store.Get(), encoding, 0, CERT_FIND_SUBJECT_CERT, signer, nullptr));
     if (!certificate.Get()) return false;
-    CERT_NAME_BLOB* name = &certificate.Get()->pCertInfo->Subject;
-    const DWORD length = CertNameToStrW(X509_ASN_ENCODING, name, kPublisherForm, nullptr, 0);
-    if (length <= 1) return false;  // the terminator alone: no subject
-    std::u16string text(length, u'\0');
-    CertNameToStrW(X509_ASN_ENCODING, name, kPublisherForm, reinterpret_cast<LPWSTR>(&text[0]),
-                   length);
-    text.resize(length - 1);
-    subject.swap(text);
+    // A longer subject (past the manifest's limit for a Publisher) counts as none too.
+    wchar_t text[2048];
+    const DWORD length = CertNameToStrW(X509_ASN_ENCODING, &certificate.Get()->pCertInfo->Subject,
+                                        kPublisherForm, text, sizeof text / sizeof text[0]);
+    // Only the terminator: no subject; the whole buffer: maybe cut short.
+    if (length <= 1 || length >= sizeof text / sizeof text[0]) return false;
+    subject.assign(reinterpret_cast<const char16_t*>(text), length - 1);
     return true;
-}
-
-std::u16string packagePublisherFor(const wchar_t* file) {
-    std::u16string subject;
-    if (authenticodeSignerSubject(file, subject)) return subject;
-    return std::u16string(kUnsignedPublisher);
 }

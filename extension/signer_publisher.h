@@ -8,14 +8,12 @@
 #include <string>
 #include <string_view>
 
-// The Publisher of the unsigned package.
+// The Publisher of the unsigned package, that of a module whose file carries no signature.
 inline constexpr std::u16string_view kUnsignedPublisher =
     u"CN=TovakLite, OID.2.25.311729368913984317654407730594956997722=1";
 
 // The subject of the certificate whose Authenticode signature `file` (zero-terminated)
 // carries, in the Publisher's form. False, with `subject` untouched, for a file with no
-// embedded signature or one that cannot be read. Throws std::bad_alloc only.
+// embedded signature, one that cannot be read, or a subject of 2,047 characters or more.
+// Throws std::bad_alloc only.
 bool authenticodeSignerSubject(const wchar_t* file, std::u16string& subject);
-
-// The Publisher for the module file `file`: its signer's subject, else kUnsignedPublisher.
-std::u16string packagePublisherFor(const wchar_t* file);

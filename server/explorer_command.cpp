@@ -21,15 +21,10 @@ const CLSID CLSID_CopyPathsCommand = TOVAK_COPY_PATHS_COMMAND_CLSID_INIT;
 
 namespace {
 
-// Searched in this order; IID_IUnknown is answered by the first row.
-const InterfaceTableRow* interfaceTable(std::size_t* rowCount) {
-    static const InterfaceTableRow rows[] = {
-        {&IID_IExplorerCommand, interfaceOffset<ExplorerCommand, IExplorerCommand>()},
-        {&IID_IObjectWithSite, interfaceOffset<ExplorerCommand, IObjectWithSite>()},
-    };
-    *rowCount = sizeof(rows) / sizeof(rows[0]);
-    return rows;
-}
+#define TOVAK_RESOURCE_TEXT(id) u",-" #id
+#define TOVAK_RESOURCE_REFERENCE(id) TOVAK_RESOURCE_TEXT(id)
+// ",-<id>" of the icon resource, after the module's path.
+constexpr const char16_t* kIconResource = TOVAK_RESOURCE_REFERENCE(IDI_ICON_CLIP);
 
 // A copy of `text` in task memory, for the caller to free with CoTaskMemFree.
 HRESULT taskMemoryText(const char16_t* text, LPWSTR* out) {
@@ -66,9 +61,12 @@ HRESULT ExplorerCommand::Create(CommandOffset command, IUnknown* outer, REFIID i
 
 STDMETHODIMP ExplorerCommand::QueryInterface(REFIID iid, void** out) {
     return comBoundary([&] {
-        std::size_t rowCount = 0;
-        const InterfaceTableRow* rows = interfaceTable(&rowCount);
-        return lookupInterface(this, rows, rowCount, iid, out);
+        // Searched in this order; IID_IUnknown is answered by the first row.
+        static const InterfaceTableRow rows[] = {
+            {&IID_IExplorerCommand, interfaceOffset<ExplorerCommand, IExplorerCommand>()},
+            {&IID_IObjectWithSite, interfaceOffset<ExplorerCommand, IObjectWithSite>()},
+        };
+        return lookupInterface(this, rows, sizeof rows / sizeof rows[0], iid, out);
     });
 }
 
@@ -98,8 +96,7 @@ STDMETHODIMP ExplorerCommand::GetIcon(IShellItemArray*, LPWSTR* icon) {
         std::u16string location;
         const HRESULT hr = modulePath(serverModule().instance(), location);
         if (FAILED(hr)) return hr;
-        location += u",-";
-        for (char c : std::to_string(IDI_ICON_CLIP)) location += static_cast<char16_t>(c);
+        location += kIconResource;
         return taskMemoryText(location.c_str(), icon);
     });
 }

@@ -12,7 +12,9 @@
 
 int wmain(int argc, wchar_t** argv) {
     if (argc != 2) return 2;
-    const std::u16string publisher = packagePublisherFor(argv[1]) + u"\n";
+    std::u16string publisher;
+    if (!authenticodeSignerSubject(argv[1], publisher)) publisher = kUnsignedPublisher;
+    publisher += u"\n";
     const auto* wide = reinterpret_cast<const wchar_t*>(publisher.c_str());
     const int wideLength = static_cast<int>(publisher.size());
     const int size =
