@@ -82,7 +82,10 @@ HRESULT invokeCopyCommand(const CMINVOKECOMMANDINFO* info, const WideStringList&
     // A verb the handler does not have is refused, so that it reaches the other handlers
     // of the menu that may have it.
     if (!commandOffsetOf(*info, offset)) return E_FAIL;
+    return copySelectionText(offset, selection);
+}
 
+HRESULT copySelectionText(CommandOffset offset, const WideStringList& selection) {
     const std::size_t length = clipboardTextLength(selection, offset);
     HGLOBAL unicode = makeUnicodeBlock(selection, offset, length);
     if (!unicode) return E_OUTOFMEMORY;  // the clipboard stays as it was

@@ -15,3 +15,8 @@
 // E_OUTOFMEMORY, or the error of a clipboard that stays busy, with the clipboard as it
 // was.
 HRESULT invokeCopyCommand(const CMINVOKECOMMANDINFO* info, const WideStringList& selection);
+
+// Puts the text of `offset`'s command for `selection` on the clipboard: what both the
+// context menu's items and the Explorer commands copy. S_OK; E_OUTOFMEMORY, or the error
+// of a clipboard that stays busy, with the clipboard as it was.
+HRESULT copySelectionText(CommandOffset offset, const WideStringList& selection);

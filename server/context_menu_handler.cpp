@@ -7,6 +7,7 @@
 #include "extension/copy_commands.h"
 #include "extension/menu_insertion.h"
 #include "extension/owner_draw.h"
+#include "extension/package_presence.h"
 #include "extension/selection_capture.h"
 #include "server/server_module.h"
 #include "server/type_info_cache.h"
@@ -143,6 +144,10 @@ STDMETHODIMP ContextMenuHandler::Initialize(PCIDLIST_ABSOLUTE folder, IDataObjec
 STDMETHODIMP ContextMenuHandler::QueryContextMenu(HMENU menu, UINT indexMenu, UINT idCmdFirst,
                                                   UINT idCmdLast, UINT flags) {
     return comBoundary([&] {
+        // The package's verbs show in "Show more options" already.
+        if (modulePackageRegistered(serverModule().instance())) {
+            return MAKE_HRESULT(SEVERITY_SUCCESS, 0, 0);
+        }
         return insertMenuItems(menu, indexMenu, idCmdFirst, idCmdLast, flags,
                                state_.firstCommandId);
     });

@@ -9,6 +9,7 @@
 #include "server/class_factory.h"
 #include "server/class_table.h"
 #include "server/context_menu_handler.h"
+#include "server/explorer_command.h"
 #include "server/registration_script.h"
 #include "server/server_module.h"
 
@@ -24,6 +25,11 @@ HRESULT registerGotoList(bool registering, RegistrationScope scope) {
 ClassEntry* moduleClassTable() {
     static ClassEntry table[] = {
         {&CLSID_GotoList, registerGotoList, ClassFactory::Create, ContextMenuHandler::Create,
+         nullptr},
+        // The package that shows the commands registers them (com:SurrogateServer).
+        {&CLSID_CopyNamesCommand, nullptr, ClassFactory::Create, ExplorerCommand::CreateCopyNames,
+         nullptr},
+        {&CLSID_CopyPathsCommand, nullptr, ClassFactory::Create, ExplorerCommand::CreateCopyPaths,
          nullptr},
         {nullptr, nullptr, nullptr, nullptr, nullptr},
     };
