@@ -9,6 +9,7 @@
 #include "extension/owner_draw.h"
 #include "extension/package_presence.h"
 #include "extension/selection_capture.h"
+#include "server/object_site.h"
 #include "server/server_module.h"
 #include "server/type_info_cache.h"
 
@@ -118,21 +119,11 @@ ULONG ContextMenuHandler::ReleaseCounted(Object* object, LONG& references) {
 }
 
 STDMETHODIMP ContextMenuHandler::SetSite(IUnknown* site) {
-    return comBoundary([&] {
-        site_.assign(site);
-        return S_OK;
-    });
+    return comBoundary([&] { return setObjectSite(site_, site); });
 }
 
 STDMETHODIMP ContextMenuHandler::GetSite(REFIID iid, void** out) {
-    return comBoundary([&] {
-        if (!out) return E_POINTER;
-        if (!site_) {
-            *out = nullptr;
-            return E_FAIL;
-        }
-        return site_->QueryInterface(iid, out);
-    });
+    return comBoundary([&] { return getObjectSite(site_, iid, out); });
 }
 
 STDMETHODIMP ContextMenuHandler::Initialize(PCIDLIST_ABSOLUTE folder, IDataObject* dataObject,
@@ -145,7 +136,7 @@ STDMETHODIMP ContextMenuHandler::QueryContextMenu(HMENU menu, UINT indexMenu, UI
                                                   UINT idCmdLast, UINT flags) {
     return comBoundary([&] {
         // The package's verbs show in "Show more options" already.
-        if (modulePackageRegistered(serverModule().instance())) {
+        if (modulePackageRegistered(serverModule().Instance())) {
             return MAKE_HRESULT(SEVERITY_SUCCESS, 0, 0);
         }
         return insertMenuItems(menu, indexMenu, idCmdFirst, idCmdLast, flags,

@@ -14,6 +14,7 @@
 #include "extension/wide_string_list.h"
 #include "resources/resource_ids.h"
 #include "server/interface_table.h"
+#include "server/object_site.h"
 #include "server/server_module.h"
 
 const CLSID CLSID_CopyNamesCommand = TOVAK_COPY_NAMES_COMMAND_CLSID_INIT;
@@ -145,19 +146,9 @@ STDMETHODIMP ExplorerCommand::EnumSubCommands(IEnumExplorerCommand** commands) {
 }
 
 STDMETHODIMP ExplorerCommand::SetSite(IUnknown* site) {
-    return comBoundary([&] {
-        site_.assign(site);
-        return S_OK;
-    });
+    return comBoundary([&] { return setObjectSite(site_, site); });
 }
 
 STDMETHODIMP ExplorerCommand::GetSite(REFIID iid, void** out) {
-    return comBoundary([&] {
-        if (!out) return E_POINTER;
-        if (!site_) {
-            *out = nullptr;
-            return E_FAIL;
-        }
-        return site_->QueryInterface(iid, out);
-    });
+    return comBoundary([&] { return getObjectSite(site_, iid, out); });
 }
