@@ -53,13 +53,15 @@ class Prefix:
     def windows(self, *parts):
         return "C:\\" + "\\".join(parts)
 
-    def wine(self, *args):
-        """Runs a program and waits for the prefix's server to end: everything the
-        program started has finished and the registry is on disk. A program that fails
-        is named with its exit status and what Wine's installer and loader said."""
+    def wine(self, *args, session=False):
+        """Runs a program (in a session of its own with `session`) and waits for the
+        prefix's server to end: everything the program started has finished and the
+        registry is on disk. A program that fails is named with its exit status and what
+        Wine's installer and loader said."""
         env = dict(self.env, WINEDEBUG="-all,err+msi,warn+msi,err+module,err+winediag")
+        command = (["setsid", "-w"] if session else []) + ["wine", *args]
         with open(self.path + ".log", "w+b") as log:
-            status = subprocess.run(["wine", *args], env=env, stdin=subprocess.DEVNULL,
+            status = subprocess.run(command, env=env, stdin=subprocess.DEVNULL,
                                     stdout=subprocess.DEVNULL, stderr=log).returncode
             subprocess.run(["wineserver", "-w"], env=self.env)
             if status != 0:
@@ -326,15 +328,10 @@ def make_prefix(path):
     """A new prefix, made by wineboot, once everything wineboot started has ended."""
     shutil.rmtree(path, ignore_errors=True)
     prefix = Prefix(path)
-    with open(path + ".log", "w+b") as log:
-        status = subprocess.run(["setsid", "-w", "wine", "wineboot", "-i"], env=prefix.env,
-                                stdin=subprocess.DEVNULL, stdout=log, stderr=log).returncode
-        subprocess.run(["wineserver", "-w"], env=prefix.env)
-        if status == 0 and os.path.isdir(prefix.drive("windows", "system32")):
-            return 0
-        log.seek(0)
-        print(f"FAILED: wineboot (exit status {status}) made no prefix in {path}\n" +
-              log.read().decode(errors="replace")[-4000:])
+    if prefix.wine("wineboot", "-i", session=True) == 0 and \
+            os.path.isdir(prefix.drive("windows", "system32")):
+        return 0
+    print(f"FAILED: wineboot made no prefix in {path}")
     return 1
 
 
