@@ -26,6 +26,9 @@ wait_for_line() {
 # start_display NAME DISPLAY: an Xvfb on DISPLAY, its pid in $TOVAK_BUILD/NAME.pid.
 start_display() {
     local pid_file="$TOVAK_BUILD/$1.pid" ready="$TOVAK_BUILD/$1.ready" n=${2#:}
+    case $2 in
+    :*[!0-9]* | : | [!:]*) fail "display $2 is not a local display number such as :91" || return 1 ;;
+    esac
     if ! { [ -f "$pid_file" ] && kill -0 "$(cat "$pid_file")" 2>/dev/null; }; then
         # Started with -displayfd, Xvfb takes no lock file: a display of another tree's
         # session would be taken over, not refused, so one that answers is refused here.
