@@ -8,7 +8,9 @@
 // Owns a moveable global block until Release() hands it to someone else.
 class GlobalMemory {
 public:
+    GlobalMemory() = default;  // holds no block
     explicit GlobalMemory(std::size_t size) : handle_(GlobalAlloc(GMEM_MOVEABLE, size)) {}
+    GlobalMemory(GlobalMemory&& other) noexcept : handle_(other.Release()) {}
     ~GlobalMemory() {
         if (handle_) GlobalFree(handle_);
     }
@@ -23,7 +25,7 @@ public:
     }
 
 private:
-    HGLOBAL handle_;
+    HGLOBAL handle_ = nullptr;
 };
 
 // GlobalLock for the life of a scope; Data() is null when the lock failed.
