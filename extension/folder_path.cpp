@@ -11,6 +11,7 @@
 
 #include "common/code_page.h"
 #include "common/com_ref.h"
+#include "common/task_memory_string.h"
 
 namespace {
 
@@ -69,10 +70,10 @@ ShellPath shellPath(PCIDLIST_ABSOLUTE list, std::u16string& path) {
 bool strretText(STRRET& name, PCUITEMID_CHILD item, std::u16string& text) {
     switch (name.uType) {
         case STRRET_WSTR: {
-            bool ok = name.pOleStr != nullptr;
-            if (ok) text.assign(reinterpret_cast<const char16_t*>(name.pOleStr));
-            CoTaskMemFree(name.pOleStr);
-            return ok;
+            const TaskMemoryString owned(name.pOleStr);
+            if (!owned.Get()) return false;
+            text.assign(reinterpret_cast<const char16_t*>(owned.Get()));
+            return true;
         }
         case STRRET_CSTR:
             return ansiCodePage().ToWide(std::string(name.cStr), text);
