@@ -15,7 +15,7 @@ namespace {
 GlobalMemory makeUnicodeBlock(const WideStringList& selection, CommandOffset offset,
                               std::size_t length) {
     if (length > (SIZE_MAX / sizeof(char16_t)) - 1) return {};
-    GlobalMemory block((length + 1) * sizeof(char16_t));
+    GlobalMemory block(GlobalAlloc(GMEM_MOVEABLE, (length + 1) * sizeof(char16_t)));
     GlobalLockScope lock(block.Get());
     if (!lock.Data()) return {};
     auto* text = static_cast<char16_t*>(lock.Data());
@@ -32,7 +32,7 @@ GlobalMemory makeAnsiBlock(HGLOBAL unicode, std::size_t length) {
     if (!source.Data()) return {};
     const auto* text = static_cast<const char16_t*>(source.Data());
     const std::size_t size = ansiFromWide(text, length, nullptr, 0);
-    GlobalMemory block(size + 3);
+    GlobalMemory block(GlobalAlloc(GMEM_MOVEABLE, size + 3));
     GlobalLockScope lock(block.Get());
     if (!lock.Data()) return {};
     auto* bytes = static_cast<char*>(lock.Data());
