@@ -12,8 +12,8 @@ public:
     BstrHolder& operator=(const BstrHolder&) = delete;
 
     // For calls that hand out a string: the place to receive it (the holder is empty).
-    BSTR* receive() { return &text_; }
-    BSTR get() const { return text_; }
+    BSTR* Receive() { return &text_; }
+    BSTR Get() const { return text_; }
 
 private:
     BSTR text_ = nullptr;

@@ -12,30 +12,30 @@ public:
     virtual ~CodePage() = default;
 
     // The code page number (1252, 932, ...).
-    virtual unsigned id() const = 0;
+    virtual unsigned Id() const = 0;
 
     // IsDBCSLeadByte.
-    virtual bool isLeadByte(unsigned char byte) const = 0;
+    virtual bool IsLeadByte(unsigned char byte) const = 0;
 
     // CharNextA: the next character after p; at the terminating NUL it stays put.
-    virtual const char* next(const char* p) const = 0;
+    virtual const char* Next(const char* p) const = 0;
 
     // lstrcmpiA: 0 when the two strings are equal without regard to case.
-    virtual int compareNoCase(const char* a, const char* b) const = 0;
+    virtual int CompareNoCase(const char* a, const char* b) const = 0;
 
     // MultiByteToWideChar(CP_ACP) of `length` bytes (no terminator). False when the
     // conversion fails or memory runs out; `out` is then unspecified.
-    virtual bool toWide(const char* text, std::size_t length, std::u16string& out) const = 0;
+    virtual bool ToWide(const char* text, std::size_t length, std::u16string& out) const = 0;
 
     // WideCharToMultiByte(CP_ACP, 0, ..., no default character of our own): characters
     // the code page cannot represent become its default character.
-    virtual bool fromWide(const char16_t* text, std::size_t length, std::string& out) const = 0;
+    virtual bool FromWide(const char16_t* text, std::size_t length, std::string& out) const = 0;
 
-    bool toWide(const std::string& text, std::u16string& out) const {
-        return toWide(text.data(), text.size(), out);
+    bool ToWide(const std::string& text, std::u16string& out) const {
+        return ToWide(text.data(), text.size(), out);
     }
-    bool fromWide(const std::u16string& text, std::string& out) const {
-        return fromWide(text.data(), text.size(), out);
+    bool FromWide(const std::u16string& text, std::string& out) const {
+        return FromWide(text.data(), text.size(), out);
     }
 };
 

@@ -8,15 +8,15 @@ namespace {
 
 class AnsiCodePage final : public CodePage {
 public:
-    unsigned id() const override { return GetACP(); }
+    unsigned Id() const override { return GetACP(); }
 
-    bool isLeadByte(unsigned char byte) const override { return IsDBCSLeadByte(byte) != FALSE; }
+    bool IsLeadByte(unsigned char byte) const override { return IsDBCSLeadByte(byte) != FALSE; }
 
-    const char* next(const char* p) const override { return CharNextA(p); }
+    const char* Next(const char* p) const override { return CharNextA(p); }
 
-    int compareNoCase(const char* a, const char* b) const override { return lstrcmpiA(a, b); }
+    int CompareNoCase(const char* a, const char* b) const override { return lstrcmpiA(a, b); }
 
-    bool toWide(const char* text, std::size_t length, std::u16string& out) const override {
+    bool ToWide(const char* text, std::size_t length, std::u16string& out) const override {
         out.clear();
         if (length == 0) return true;
         if (length > 0x7FFFFFFF) return false;
@@ -34,7 +34,7 @@ public:
         return true;
     }
 
-    bool fromWide(const char16_t* text, std::size_t length, std::string& out) const override {
+    bool FromWide(const char16_t* text, std::size_t length, std::string& out) const override {
         out.clear();
         if (length == 0) return true;
         if (length > 0x3FFFFFFF) return false;

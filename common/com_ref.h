@@ -7,36 +7,36 @@ template <class Interface>
 class ComRef {
 public:
     ComRef() = default;
-    ~ComRef() { reset(); }
+    ~ComRef() { Reset(); }
     ComRef(const ComRef&) = delete;
     ComRef& operator=(const ComRef&) = delete;
 
     // Takes a new reference to `pointer` (which may be null) and drops the old one.
-    void assign(Interface* pointer) {
+    void Assign(Interface* pointer) {
         if (pointer) pointer->AddRef();
         Interface* old = pointer_;
         pointer_ = pointer;
         if (old) old->Release();
     }
-    void reset() { assign(nullptr); }
+    void Reset() { Assign(nullptr); }
     // Takes over a reference the caller already holds.
-    void attach(Interface* pointer) {
+    void Attach(Interface* pointer) {
         Interface* old = pointer_;
         pointer_ = pointer;
         if (old) old->Release();
     }
     // Hands the reference over to the caller.
-    Interface* detach() {
+    Interface* Detach() {
         Interface* pointer = pointer_;
         pointer_ = nullptr;
         return pointer;
     }
-    Interface** receive() {
-        reset();
+    Interface** Receive() {
+        Reset();
         return &pointer_;
     }
 
-    Interface* get() const { return pointer_; }
+    Interface* Get() const { return pointer_; }
     Interface* operator->() const { return pointer_; }
     explicit operator bool() const { return pointer_ != nullptr; }
 

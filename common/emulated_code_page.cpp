@@ -37,23 +37,23 @@ EmulatedCodePage::EmulatedCodePage(unsigned codePage) : codePage_(codePage) {
     if (codePage != 1252 && codePage != 932) throw std::invalid_argument("code page");
 }
 
-bool EmulatedCodePage::isLeadByte(unsigned char byte) const {
+bool EmulatedCodePage::IsLeadByte(unsigned char byte) const {
     return codePage_ == 932 && ((byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC));
 }
 
-const char* EmulatedCodePage::next(const char* p) const {
+const char* EmulatedCodePage::Next(const char* p) const {
     if (*p == '\0') return p;
-    if (isLeadByte(static_cast<unsigned char>(p[0])) && p[1] != '\0') return p + 2;
+    if (IsLeadByte(static_cast<unsigned char>(p[0])) && p[1] != '\0') return p + 2;
     return p + 1;
 }
 
-int EmulatedCodePage::compareNoCase(const char* a, const char* b) const {
+int EmulatedCodePage::CompareNoCase(const char* a, const char* b) const {
     for (;;) {
         const auto ca = static_cast<unsigned char>(*a);
         const auto cb = static_cast<unsigned char>(*b);
-        if (isLeadByte(ca) || isLeadByte(cb)) {
+        if (IsLeadByte(ca) || IsLeadByte(cb)) {
             // Both bytes of a double-byte character compare exactly.
-            const std::size_t na = next(a) - a, nb = next(b) - b;
+            const std::size_t na = Next(a) - a, nb = Next(b) - b;
             const int order = std::memcmp(a, b, na < nb ? na : nb);
             if (order != 0) return order < 0 ? -1 : 1;
             if (na != nb) return na < nb ? -1 : 1;
@@ -69,12 +69,12 @@ int EmulatedCodePage::compareNoCase(const char* a, const char* b) const {
     }
 }
 
-bool EmulatedCodePage::toWide(const char* text, std::size_t length, std::u16string& out) const {
+bool EmulatedCodePage::ToWide(const char* text, std::size_t length, std::u16string& out) const {
     out.clear();
     std::size_t i = 0;
     while (i < length) {
         const auto c = static_cast<unsigned char>(text[i]);
-        std::size_t n = (isLeadByte(c) && i + 1 < length) ? 2 : 1;
+        std::size_t n = (IsLeadByte(c) && i + 1 < length) ? 2 : 1;
         if (c < 0x80) {
             out.push_back(c);
         } else {
@@ -92,7 +92,7 @@ bool EmulatedCodePage::toWide(const char* text, std::size_t length, std::u16stri
     return true;
 }
 
-bool EmulatedCodePage::fromWide(const char16_t* text, std::size_t length, std::string& out) const {
+bool EmulatedCodePage::FromWide(const char16_t* text, std::size_t length, std::string& out) const {
     out.clear();
     for (std::size_t i = 0; i < length; ++i) {
         const char16_t c = text[i];

@@ -10,14 +10,14 @@ class EmulatedCodePage final : public CodePage {
 public:
     explicit EmulatedCodePage(unsigned codePage);  // 1252 or 932
 
-    unsigned id() const override { return codePage_; }
-    bool isLeadByte(unsigned char byte) const override;
-    const char* next(const char* p) const override;
-    int compareNoCase(const char* a, const char* b) const override;
-    bool toWide(const char* text, std::size_t length, std::u16string& out) const override;
-    bool fromWide(const char16_t* text, std::size_t length, std::string& out) const override;
-    using CodePage::fromWide;
-    using CodePage::toWide;
+    unsigned Id() const override { return codePage_; }
+    bool IsLeadByte(unsigned char byte) const override;
+    const char* Next(const char* p) const override;
+    int CompareNoCase(const char* a, const char* b) const override;
+    bool ToWide(const char* text, std::size_t length, std::u16string& out) const override;
+    bool FromWide(const char16_t* text, std::size_t length, std::string& out) const override;
+    using CodePage::FromWide;
+    using CodePage::ToWide;
 
 private:
     unsigned codePage_;

@@ -5,26 +5,15 @@
 
 #include <cstddef>
 
-// Owns a moveable global block until Release() hands it to someone else.
-class GlobalMemory {
-public:
-    explicit GlobalMemory(std::size_t size) : handle_(GlobalAlloc(GMEM_MOVEABLE, size)) {}
-    ~GlobalMemory() {
-        if (handle_) GlobalFree(handle_);
-    }
-    GlobalMemory(const GlobalMemory&) = delete;
-    GlobalMemory& operator=(const GlobalMemory&) = delete;
+#include "common/scoped_handle.h"
 
-    HGLOBAL Get() const { return handle_; }
-    HGLOBAL Release() {
-        HGLOBAL handle = handle_;
-        handle_ = nullptr;
-        return handle;
-    }
-
-private:
-    HGLOBAL handle_;
+struct FreeGlobalMemory {
+    void operator()(HGLOBAL block) const { GlobalFree(block); }
 };
+
+// A global block (GlobalAlloc), freed with its holder unless Release() hands it to someone
+// else, such as the clipboard.
+using GlobalMemory = ScopedHandle<HGLOBAL, FreeGlobalMemory>;
 
 // GlobalLock for the life of a scope; Data() is null when the lock failed.
 class GlobalLockScope {

@@ -13,9 +13,9 @@ public:
     KernelHandle(const KernelHandle&) = delete;
     KernelHandle& operator=(const KernelHandle&) = delete;
 
-    HANDLE get() const { return handle_; }
+    HANDLE Get() const { return handle_; }
     // For calls that hand out a handle: the place to receive it (the holder is empty).
-    HANDLE* receive() { return &handle_; }
+    HANDLE* Receive() { return &handle_; }
 
 private:
     HANDLE handle_ = nullptr;

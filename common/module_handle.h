@@ -13,7 +13,7 @@ public:
     ModuleHandle(const ModuleHandle&) = delete;
     ModuleHandle& operator=(const ModuleHandle&) = delete;
 
-    HMODULE get() const { return module_; }
+    HMODULE Get() const { return module_; }
 
 private:
     HMODULE module_;

@@ -43,7 +43,7 @@ HRESULT fileBesideModule(HMODULE module, std::u16string_view extension, std::u16
 HRESULT ansiPath(const std::u16string& path, std::string& ansi) {
     const CodePage& codePage = ansiCodePage();
     std::u16string back;
-    if (!codePage.fromWide(path, ansi) || !codePage.toWide(ansi, back)) return E_OUTOFMEMORY;
+    if (!codePage.FromWide(path, ansi) || !codePage.ToWide(ansi, back)) return E_OUTOFMEMORY;
     // The code page's default character or a best-fit look-alike does not come back
     // as the character it stands for.
     if (back != path) {

@@ -11,7 +11,7 @@ public:
     PaintScope(const PaintScope&) = delete;
     PaintScope& operator=(const PaintScope&) = delete;
 
-    HDC dc() const { return dc_; }
+    HDC Dc() const { return dc_; }
 
 private:
     HWND window_;

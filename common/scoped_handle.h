@@ -1,6 +1,6 @@
 // A handle of one kind, given back by `Free` (a function object that frees one) when its
-// holder ends, unless it was handed over first. The holders of the GDI objects and icons
-// are this template with their kind's `Free`.
+// holder ends, unless it was handed over first. The holders of the GDI objects, icons,
+// global blocks and the rest are this template with their kind's `Free`.
 #pragma once
 
 template <class Handle, class Free>
@@ -9,6 +9,7 @@ public:
     ScopedHandle() = default;
     // Takes over `handle`, which may be null (nothing was made).
     explicit ScopedHandle(Handle handle) : handle_(handle) {}
+    ScopedHandle(ScopedHandle&& other) noexcept : handle_(other.Release()) {}
     ~ScopedHandle() { Reset(nullptr); }
     ScopedHandle(const ScopedHandle&) = delete;
     ScopedHandle& operator=(const ScopedHandle&) = delete;

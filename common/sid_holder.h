@@ -13,8 +13,8 @@ public:
     SidHolder& operator=(const SidHolder&) = delete;
 
     // For AllocateAndInitializeSid: the place to receive the SID (the holder is empty).
-    PSID* receive() { return &sid_; }
-    PSID get() const { return sid_; }
+    PSID* Receive() { return &sid_; }
+    PSID Get() const { return sid_; }
 
 private:
     PSID sid_ = nullptr;

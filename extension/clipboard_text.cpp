@@ -6,9 +6,9 @@
 
 const char* fileNamePart(const char* path, const CodePage& codePage) {
     const char* result = path;
-    for (const char* p = path; *p != '\0'; p = codePage.next(p)) {
+    for (const char* p = path; *p != '\0'; p = codePage.Next(p)) {
         const auto byte = static_cast<unsigned char>(*p);
-        if (!codePage.isLeadByte(byte) && isPathSeparator(static_cast<char16_t>(byte))) {
+        if (!codePage.IsLeadByte(byte) && isPathSeparator(static_cast<char16_t>(byte))) {
             result = p + 1;
         }
     }

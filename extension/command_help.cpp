@@ -14,7 +14,7 @@ void copyAnsi(const std::string& text, char* target, UINT room) {
     const CodePage& codePage = ansiCodePage();
     const char* p = text.c_str();
     while (*p != '\0') {
-        const char* next = codePage.next(p);
+        const char* next = codePage.Next(p);
         if (static_cast<std::size_t>(next - text.c_str()) > room - 1) break;
         p = next;
     }

@@ -11,38 +11,42 @@
 
 namespace {
 
-// The text with a terminator, as CF_UNICODETEXT wants it; null if memory runs out.
-HGLOBAL makeUnicodeBlock(const WideStringList& selection, CommandOffset offset,
-                         std::size_t length) {
-    if (length > (SIZE_MAX / sizeof(char16_t)) - 1) return nullptr;
-    GlobalMemory block((length + 1) * sizeof(char16_t));
+// The text with a terminator, as CF_UNICODETEXT wants it; no block if memory runs out.
+GlobalMemory makeUnicodeBlock(const WideStringList& selection, CommandOffset offset,
+                              std::size_t length) {
+    if (length > (SIZE_MAX / sizeof(char16_t)) - 1) return {};
+    GlobalMemory block(GlobalAlloc(GMEM_MOVEABLE, (length + 1) * sizeof(char16_t)));
     GlobalLockScope lock(block.Get());
-    if (!lock.Data()) return nullptr;
+    if (!lock.Data()) return {};
     auto* text = static_cast<char16_t*>(lock.Data());
     writeClipboardText(selection, offset, text);
     text[length] = u'\0';
-    return block.Release();
+    return block;
 }
 
-// The same text in the ANSI code page, followed by its terminator and two more zero
-// bytes; null if memory runs out. A text the code page cannot convert at all is left empty.
-HGLOBAL makeAnsiBlock(const char16_t* text, std::size_t length) {
+// The `length` units of text in the block `unicode` in the ANSI code page, followed by its
+// terminator and two more zero bytes; no block if memory runs out. A text the code page
+// cannot convert at all is left empty.
+GlobalMemory makeAnsiBlock(HGLOBAL unicode, std::size_t length) {
+    GlobalLockScope source(unicode);
+    if (!source.Data()) return {};
+    const auto* text = static_cast<const char16_t*>(source.Data());
     const std::size_t size = ansiFromWide(text, length, nullptr, 0);
-    GlobalMemory block(size + 3);
+    GlobalMemory block(GlobalAlloc(GMEM_MOVEABLE, size + 3));
     GlobalLockScope lock(block.Get());
-    if (!lock.Data()) return nullptr;
+    if (!lock.Data()) return {};
     auto* bytes = static_cast<char*>(lock.Data());
     const std::size_t written = size > 0 ? ansiFromWide(text, length, bytes, size) : 0;
     std::memset(bytes + written, 0, size - written + 3);
-    return block.Release();
+    return block;
 }
 
-// Hands a block to the open clipboard, which owns it from then on; freed if refused.
-HRESULT setClipboardBlock(UINT format, HGLOBAL block) {
-    if (SetClipboardData(format, block)) return S_OK;
-    const HRESULT refused = lastErrorResult(E_FAIL);
-    GlobalFree(block);
-    return refused;
+// Hands `block` to the open clipboard, which owns it from then on; a block the clipboard
+// refuses stays with its holder.
+HRESULT setClipboardBlock(UINT format, GlobalMemory& block) {
+    if (!SetClipboardData(format, block.Get())) return lastErrorResult(E_FAIL);
+    block.Release();
+    return S_OK;
 }
 
 // The command that an invocation names: the low word of lpVerb, or of lpVerbW when the
@@ -87,23 +91,13 @@ HRESULT invokeCopyCommand(const CMINVOKECOMMANDINFO* info, const WideStringList&
 
 HRESULT copySelectionText(CommandOffset offset, const WideStringList& selection) {
     const std::size_t length = clipboardTextLength(selection, offset);
-    HGLOBAL unicode = makeUnicodeBlock(selection, offset, length);
-    if (!unicode) return E_OUTOFMEMORY;  // the clipboard stays as it was
-    HGLOBAL ansi = nullptr;
-    {
-        GlobalLockScope lock(unicode);
-        ansi = makeAnsiBlock(static_cast<const char16_t*>(lock.Data()), length);
-    }
-    if (!ansi) {
-        GlobalFree(unicode);
-        return E_OUTOFMEMORY;
-    }
+    // Until the clipboard opens, a failure leaves it as it was.
+    GlobalMemory unicode = makeUnicodeBlock(selection, offset, length);
+    if (!unicode.Get()) return E_OUTOFMEMORY;
+    GlobalMemory ansi = makeAnsiBlock(unicode.Get(), length);
+    if (!ansi.Get()) return E_OUTOFMEMORY;
     const HRESULT opened = openClipboard();
-    if (FAILED(opened)) {
-        GlobalFree(ansi);
-        GlobalFree(unicode);
-        return opened;  // the clipboard stays as it was
-    }
+    if (FAILED(opened)) return opened;
     EmptyClipboard();
     const HRESULT text = setClipboardBlock(CF_TEXT, ansi);
     const HRESULT unicodeText = setClipboardBlock(CF_UNICODETEXT, unicode);

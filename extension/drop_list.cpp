@@ -46,7 +46,7 @@ DropListStatus readAnsi(const unsigned char* list, std::size_t size, const CodeP
         if (i == start) break;
         // Text in the code page converts whatever its bytes; the conversion fails only when
         // memory runs out.
-        if (!codePage.toWide(reinterpret_cast<const char*>(list + start), i - start, item) ||
+        if (!codePage.ToWide(reinterpret_cast<const char*>(list + start), i - start, item) ||
             !items.Append(item)) {
             return DropListStatus::OutOfMemory;
         }

@@ -11,6 +11,7 @@
 
 #include "common/code_page.h"
 #include "common/com_ref.h"
+#include "common/task_memory_string.h"
 
 namespace {
 
@@ -69,15 +70,15 @@ ShellPath shellPath(PCIDLIST_ABSOLUTE list, std::u16string& path) {
 bool strretText(STRRET& name, PCUITEMID_CHILD item, std::u16string& text) {
     switch (name.uType) {
         case STRRET_WSTR: {
-            bool ok = name.pOleStr != nullptr;
-            if (ok) text.assign(reinterpret_cast<const char16_t*>(name.pOleStr));
-            CoTaskMemFree(name.pOleStr);
-            return ok;
+            const TaskMemoryString owned(name.pOleStr);
+            if (!owned.Get()) return false;
+            text.assign(reinterpret_cast<const char16_t*>(owned.Get()));
+            return true;
         }
         case STRRET_CSTR:
-            return ansiCodePage().toWide(std::string(name.cStr), text);
+            return ansiCodePage().ToWide(std::string(name.cStr), text);
         case STRRET_OFFSET:
-            return ansiCodePage().toWide(
+            return ansiCodePage().ToWide(
                 std::string(reinterpret_cast<const char*>(item) + name.uOffset), text);
         default:
             return false;
@@ -87,15 +88,15 @@ bool strretText(STRRET& name, PCUITEMID_CHILD item, std::u16string& text) {
 // The shell folder of `list`: the desktop for the empty list.
 bool bindFolder(const std::vector<BYTE>& list, ComRef<IShellFolder>& folder) {
     ComRef<IShellFolder> desktop;
-    if (FAILED(SHGetDesktopFolder(desktop.receive())) || !desktop) return false;
+    if (FAILED(SHGetDesktopFolder(desktop.Receive())) || !desktop) return false;
     USHORT first = 0;
     std::memcpy(&first, list.data(), sizeof first);
     if (first == 0) {
-        folder.assign(desktop.get());
+        folder.Assign(desktop.Get());
         return true;
     }
     return SUCCEEDED(desktop->BindToObject(asIdList(list), nullptr, IID_IShellFolder,
-                                           reinterpret_cast<void**>(folder.receive()))) &&
+                                           reinterpret_cast<void**>(folder.Receive()))) &&
            folder;
 }
 
@@ -125,7 +126,7 @@ bool pathOf(const BYTE* list, const std::vector<std::size_t>& offsets, std::size
     const std::vector<BYTE> item =
         leadingItems(list + offsets[count - 1], offsets[count] - offsets[count - 1]);
     std::u16string name;
-    if (!fileSystemName(parent.get(), reinterpret_cast<PCUITEMID_CHILD>(item.data()), name)) {
+    if (!fileSystemName(parent.Get(), reinterpret_cast<PCUITEMID_CHILD>(item.data()), name)) {
         return false;
     }
     switch (shellPath(asIdList(folder), path)) {

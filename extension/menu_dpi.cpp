@@ -22,7 +22,7 @@ HWND windowOfSite(IUnknown* site) {
     if (!site) return nullptr;
     ComRef<IOleWindow> oleWindow;
     if (FAILED(
-            site->QueryInterface(IID_IOleWindow, reinterpret_cast<void**>(oleWindow.receive()))) ||
+            site->QueryInterface(IID_IOleWindow, reinterpret_cast<void**>(oleWindow.Receive()))) ||
         !oleWindow) {
         return nullptr;
     }

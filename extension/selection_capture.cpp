@@ -21,11 +21,11 @@ HRESULT selectFolder(PCIDLIST_ABSOLUTE folder, WideStringList& selection) {
 
 HRESULT captureSelection(PCIDLIST_ABSOLUTE folder, IDataObject* dataObject,
                          ComRef<IDataObject>& held, WideStringList& selection) {
-    held.reset();
+    held.Reset();
     // A right-click on a folder's background comes with the folder and no data object:
     // the folder itself is the selection.
     if (!dataObject) return selectFolder(folder, selection);
-    held.assign(dataObject);
+    held.Assign(dataObject);
 
     FORMATETC format = {CF_HDROP, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
     StorageMedium medium;

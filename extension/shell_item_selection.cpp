@@ -2,22 +2,20 @@
 
 #include <cwchar>
 
+#include "common/com_ref.h"
+#include "common/task_memory_string.h"
+
 namespace {
 
-// The path of `items`' item at `index`; false when it has none (a virtual item).
-// `path` is the item's own block, to be freed with CoTaskMemFree.
-bool itemPath(IShellItemArray* items, DWORD index, LPWSTR* path) {
-    *path = nullptr;
-    IShellItem* item = nullptr;
-    if (FAILED(items->GetItemAt(index, &item)) || !item) return false;
-    const HRESULT hr = item->GetDisplayName(SIGDN_FILESYSPATH, path);
-    item->Release();
-    if (FAILED(hr) || !*path) {
-        CoTaskMemFree(*path);
-        *path = nullptr;
-        return false;
-    }
-    return true;
+// The path of `items`' item at `index` into `path`; false when it has none (a virtual
+// item).
+bool itemPath(IShellItemArray* items, DWORD index, TaskMemoryString& path) {
+    ComRef<IShellItem> item;
+    if (FAILED(items->GetItemAt(index, item.Receive())) || !item) return false;
+    LPWSTR text = nullptr;
+    const HRESULT hr = item->GetDisplayName(SIGDN_FILESYSPATH, &text);
+    path.Reset(text);
+    return SUCCEEDED(hr) && text;
 }
 
 }  // namespace
@@ -26,10 +24,8 @@ bool anyItemHasFileSystemPath(IShellItemArray* items) {
     DWORD count = 0;
     if (!items || FAILED(items->GetCount(&count))) return false;
     for (DWORD i = 0; i < count; ++i) {
-        LPWSTR path = nullptr;
-        const bool found = itemPath(items, i, &path);
-        CoTaskMemFree(path);
-        if (found) return true;
+        TaskMemoryString path;
+        if (itemPath(items, i, path)) return true;
     }
     return false;
 }
@@ -39,12 +35,11 @@ HRESULT shellItemSelection(IShellItemArray* items, WideStringList& selection) {
     if (!items || FAILED(items->GetCount(&count))) return E_INVALIDARG;
     WideStringList paths;
     for (DWORD i = 0; i < count; ++i) {
-        LPWSTR path = nullptr;
-        if (!itemPath(items, i, &path)) continue;
-        const bool appended =
-            paths.Append(reinterpret_cast<const char16_t*>(path), std::wcslen(path));
-        CoTaskMemFree(path);
-        if (!appended) return E_OUTOFMEMORY;
+        TaskMemoryString path;
+        if (!itemPath(items, i, path)) continue;
+        if (!paths.Append(reinterpret_cast<const char16_t*>(path.Get()), std::wcslen(path.Get()))) {
+            return E_OUTOFMEMORY;
+        }
     }
     if (paths.Empty()) return E_INVALIDARG;
     selection.Swap(paths);

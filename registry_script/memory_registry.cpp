@@ -15,7 +15,7 @@ constexpr std::uint32_t kFullAccess = 0xFFFFFFFFu;
 }  // namespace
 
 bool MemoryRegistry::NameLess::operator()(const std::string& a, const std::string& b) const {
-    return codePage->compareNoCase(a.c_str(), b.c_str()) < 0;
+    return codePage->CompareNoCase(a.c_str(), b.c_str()) < 0;
 }
 
 MemoryRegistry::MemoryRegistry(const CodePage& codePage) : codePage_(codePage) {
@@ -27,13 +27,13 @@ MemoryRegistry::MemoryRegistry(const CodePage& codePage) : codePage_(codePage) {
 MemoryRegistry::~MemoryRegistry() = default;
 
 bool MemoryRegistry::sameName(const std::string& a, const std::string& b) const {
-    return codePage_.compareNoCase(a.c_str(), b.c_str()) == 0;
+    return codePage_.CompareNoCase(a.c_str(), b.c_str()) == 0;
 }
 
 std::vector<std::string> splitRegistryPath(const CodePage& codePage, const std::string& path) {
     std::vector<std::string> parts(1);
     for (const char* p = path.c_str(); *p;) {
-        const char* next = codePage.next(p);
+        const char* next = codePage.Next(p);
         if (*p == '\\') {
             parts.emplace_back();
         } else {

@@ -152,7 +152,7 @@ HRESULT RegistryScriptInterpreter::expand(const char* text) {
     const char* p = text;
     while (*p) {
         if (*p != '%') {
-            const char* next = codePage_.next(p);
+            const char* next = codePage_.Next(p);
             if (!output.append(p, static_cast<std::size_t>(next - p))) return E_OUTOFMEMORY;
             p = next;
             continue;
@@ -164,7 +164,7 @@ HRESULT RegistryScriptInterpreter::expand(const char* text) {
         }
         const char* nameStart = p + 1;
         const char* end = nameStart;
-        while (*end && *end != '%') end = codePage_.next(end);
+        while (*end && *end != '%') end = codePage_.Next(end);
         if (!*end) return DISP_E_EXCEPTION;
         const auto nameLength = static_cast<std::size_t>(end - nameStart);
         if (nameLength > kMaxVariableName) return E_FAIL;
@@ -174,7 +174,7 @@ HRESULT RegistryScriptInterpreter::expand(const char* text) {
         const char16_t* value = substitutions_.find(name);
         if (!value) return DISP_E_EXCEPTION;
         std::string ansi;
-        if (!codePage_.fromWide(value, std::char_traits<char16_t>::length(value), ansi) ||
+        if (!codePage_.FromWide(value, std::char_traits<char16_t>::length(value), ansi) ||
             !output.append(ansi.data(), ansi.size())) {
             return E_OUTOFMEMORY;
         }
@@ -188,7 +188,7 @@ HRESULT RegistryScriptInterpreter::expand(const char* text) {
 }
 
 void RegistryScriptInterpreter::skipWhitespace() {
-    while (isWhitespace(*position_)) position_ = codePage_.next(position_);
+    while (isWhitespace(*position_)) position_ = codePage_.Next(position_);
 }
 
 HRESULT RegistryScriptInterpreter::readToken(char* buffer, std::size_t size) {
@@ -210,7 +210,7 @@ HRESULT RegistryScriptInterpreter::readToken(char* buffer, std::size_t size) {
                 }
                 ++position_;  // a doubled quote stands for the one that follows
             }
-            const char* next = codePage_.next(position_);
+            const char* next = codePage_.Next(position_);
             const auto length = static_cast<std::size_t>(next - position_);
             if (used + 2 >= kTokenSize || used + length + 1 > size) {
                 buffer[0] = '\0';
@@ -222,7 +222,7 @@ HRESULT RegistryScriptInterpreter::readToken(char* buffer, std::size_t size) {
         }
     } else {
         while (*position_ && !isWhitespace(*position_)) {
-            const char* next = codePage_.next(position_);
+            const char* next = codePage_.Next(position_);
             const auto length = static_cast<std::size_t>(next - position_);
             if (used + length + 1 > size) {
                 buffer[0] = '\0';
@@ -253,12 +253,12 @@ HRESULT RegistryScriptInterpreter::skipValueClause() {
 }
 
 bool RegistryScriptInterpreter::isKeyword(const char* keyword) const {
-    return codePage_.compareNoCase(token_, keyword) == 0;
+    return codePage_.CompareNoCase(token_, keyword) == 0;
 }
 
 bool RegistryScriptInterpreter::isProtected(const char* name) const {
     for (const char* protectedName : kProtectedKeyNames) {
-        if (codePage_.compareNoCase(name, protectedName) == 0) return true;
+        if (codePage_.CompareNoCase(name, protectedName) == 0) return true;
     }
     return false;
 }
@@ -267,7 +267,7 @@ bool RegistryScriptInterpreter::isProtected(const char* name) const {
 // is none), and not empty, which would name the parent itself.
 bool RegistryScriptInterpreter::isUsableKeyName(const char* name) const {
     if (!*name) return false;
-    for (const char* p = name; *p; p = codePage_.next(p)) {
+    for (const char* p = name; *p; p = codePage_.Next(p)) {
         if (*p == '\\') return false;
     }
     return true;
@@ -293,7 +293,7 @@ HRESULT RegistryScriptInterpreter::writeValue(RegistryKey key, const char* name)
         case ValueType::kDword: {
             std::uint32_t number = 0;
             std::u16string wide;
-            if (!codePage_.toWide(token_, std::strlen(token_), wide)) return E_OUTOFMEMORY;
+            if (!codePage_.ToWide(token_, std::strlen(token_), wide)) return E_OUTOFMEMORY;
             // A text that is no unsigned 32-bit number is refused, not written as 0.
             if (FAILED(unsignedFromText(wide.c_str(), &number))) return DISP_E_EXCEPTION;
             unsigned char data[sizeof number];

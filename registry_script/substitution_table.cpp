@@ -56,8 +56,8 @@ const char16_t* SubstitutionTable::find(const char* name) const {
     try {
         std::string ansi;
         for (std::size_t i = 0; i < count_; ++i) {
-            if (!codePage_.fromWide(pairs_[i].name, wideLength(pairs_[i].name), ansi)) continue;
-            if (codePage_.compareNoCase(ansi.c_str(), name) == 0) return pairs_[i].value;
+            if (!codePage_.FromWide(pairs_[i].name, wideLength(pairs_[i].name), ansi)) continue;
+            if (codePage_.CompareNoCase(ansi.c_str(), name) == 0) return pairs_[i].value;
         }
     } catch (const std::bad_alloc&) {
         // A name that cannot be converted matches nothing.

@@ -160,7 +160,7 @@ STDMETHODIMP ContextMenuHandler::HandleMenuMsg(UINT message, WPARAM wParam, LPAR
 STDMETHODIMP ContextMenuHandler::HandleMenuMsg2(UINT message, WPARAM, LPARAM lParam, LRESULT*) {
     return comBoundary([&] {
         return handleOwnerDrawMessage(message, lParam, state_.firstCommandId, state_.icon,
-                                      site_.get());
+                                      site_.Get());
     });
 }
 

@@ -7,7 +7,7 @@
 #include "common/com_ref.h"
 
 inline HRESULT setObjectSite(ComRef<IUnknown>& held, IUnknown* site) {
-    held.assign(site);
+    held.Assign(site);
     return S_OK;
 }
 

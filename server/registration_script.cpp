@@ -39,13 +39,13 @@ HRESULT applyScriptResource(RegistryScriptInterpreter& interpreter, TaskMemory& 
     if (!moduleFile || !resourceType) return E_POINTER;
     const ModuleHandle module(
         LoadLibraryExW(reinterpret_cast<LPCWSTR>(moduleFile), nullptr, LOAD_LIBRARY_AS_DATAFILE));
-    if (!module.get()) return lastErrorResult();
-    HRSRC found = FindResourceW(module.get(), MAKEINTRESOURCEW(resourceId),
+    if (!module.Get()) return lastErrorResult();
+    HRSRC found = FindResourceW(module.Get(), MAKEINTRESOURCEW(resourceId),
                                 reinterpret_cast<LPCWSTR>(resourceType));
     if (!found) return lastErrorResult();
-    HGLOBAL loaded = LoadResource(module.get(), found);
+    HGLOBAL loaded = LoadResource(module.Get(), found);
     if (!loaded) return lastErrorResult();
-    const DWORD size = SizeofResource(module.get(), found);
+    const DWORD size = SizeofResource(module.Get(), found);
     const void* bytes = LockResource(loaded);
     if (!bytes) return lastErrorResult();
 

@@ -31,18 +31,18 @@ HRESULT TypeInfoCache::EnsureLoaded(LCID lcid) {
         } else {
             ComRef<ITypeLib> library;
             ComRef<ITypeInfo> info;
-            hr = loader_(libid_, majorVersion_, minorVersion_, lcid, library.receive());
-            if (SUCCEEDED(hr)) hr = library->GetTypeInfoOfGuid(iid_, info.receive());
+            hr = loader_(libid_, majorVersion_, minorVersion_, lcid, library.Receive());
+            if (SUCCEEDED(hr)) hr = library->GetTypeInfoOfGuid(iid_, info.Receive());
             if (SUCCEEDED(hr)) {
                 ITypeInfo2* info2 = nullptr;
                 if (SUCCEEDED(
                         info->QueryInterface(IID_ITypeInfo2, reinterpret_cast<void**>(&info2))) &&
                     info2) {
-                    info.attach(info2);
+                    info.Attach(info2);
                 }
-                BuildNameCache(info.get());
+                BuildNameCache(info.Get());
                 info->AddRef();  // the cache's own reference
-                typeInfo_.store(info.get(), std::memory_order_release);
+                typeInfo_.store(info.Get(), std::memory_order_release);
             }
         }
     }

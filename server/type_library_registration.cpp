@@ -32,16 +32,16 @@ HRESULT LoadModuleTypeLib(HMODULE module, BSTR* loadedPath, ITypeLib** typeLib) 
     HRESULT hr = modulePath(module, path);
     if (FAILED(hr)) return hr;
     ComRef<ITypeLib> loaded;
-    hr = loadTypeLibAt(path, loaded.receive());
+    hr = loadTypeLibAt(path, loaded.Receive());
     if (FAILED(hr)) {
         path = typeLibFallbackPath(path);
-        hr = loadTypeLibAt(path, loaded.receive());
+        hr = loadTypeLibAt(path, loaded.Receive());
         if (FAILED(hr)) return hr;
     }
     BSTR pathCopy = SysAllocString(reinterpret_cast<const OLECHAR*>(path.c_str()));
     if (!pathCopy) return E_OUTOFMEMORY;
     *loadedPath = pathCopy;
-    *typeLib = loaded.detach();
+    *typeLib = loaded.Detach();
     return hr;
 }
 
@@ -51,11 +51,11 @@ namespace {
 HRESULT registerWith(HMODULE module, RegisterTypeLibFunction registerTypeLib) {
     BstrHolder path;
     ComRef<ITypeLib> typeLib;
-    const HRESULT hr = LoadModuleTypeLib(module, path.receive(), typeLib.receive());
+    const HRESULT hr = LoadModuleTypeLib(module, path.Receive(), typeLib.Receive());
     if (FAILED(hr)) return hr;
-    const auto* wide = reinterpret_cast<const char16_t*>(path.get());
+    const auto* wide = reinterpret_cast<const char16_t*>(path.Get());
     std::u16string helpDirectory = typeLibHelpDirectory(std::u16string(wide));
-    return registerTypeLib(typeLib.get(), path.get(),
+    return registerTypeLib(typeLib.Get(), path.Get(),
                            reinterpret_cast<OLECHAR*>(&helpDirectory[0]));
 }
 
@@ -69,9 +69,9 @@ HRESULT RegisterModuleTypeLib(HMODULE module, RegistrationScope scope) {
 HRESULT registerModuleTypeLibWithFunction(HMODULE module, const char* libraryName,
                                           const char* functionName) {
     const ModuleHandle library(LoadLibraryA(libraryName));
-    if (!library.get()) return lastErrorResult();
+    if (!library.Get()) return lastErrorResult();
     auto registerTypeLib = reinterpret_cast<RegisterTypeLibFunction>(
-        reinterpret_cast<void*>(GetProcAddress(library.get(), functionName)));
+        reinterpret_cast<void*>(GetProcAddress(library.Get(), functionName)));
     if (!registerTypeLib) return HRESULT_FROM_WIN32(ERROR_PROC_NOT_FOUND);
     return registerWith(module, registerTypeLib);
 }
@@ -86,14 +86,14 @@ HRESULT unregisterModuleTypeLibWithFunction(HMODULE module, const char* libraryN
                                             const char* functionName) {
     BstrHolder path;
     ComRef<ITypeLib> typeLib;
-    const HRESULT hr = LoadModuleTypeLib(module, path.receive(), typeLib.receive());
+    const HRESULT hr = LoadModuleTypeLib(module, path.Receive(), typeLib.Receive());
     if (FAILED(hr)) return hr;
     TLIBATTR* attributes = nullptr;
     if (SUCCEEDED(typeLib->GetLibAttr(&attributes)) && attributes) {
         const ModuleHandle library(LoadLibraryA(libraryName));
-        if (library.get()) {
+        if (library.Get()) {
             auto unregister = reinterpret_cast<UnRegisterTypeLibFunction>(
-                reinterpret_cast<void*>(GetProcAddress(library.get(), functionName)));
+                reinterpret_cast<void*>(GetProcAddress(library.Get(), functionName)));
             if (unregister) {
                 unregister(attributes->guid, attributes->wMajorVerNum, attributes->wMinorVerNum,
                            attributes->lcid, attributes->syskind);

@@ -69,13 +69,13 @@ LRESULT SetupDialog::OnPaint(WPARAM, LPARAM) {
         return 0;
     }
     PaintScope paint(Window());
-    SendMessageA(Window(), WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(paint.dc()), 0);
+    SendMessageA(Window(), WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(paint.Dc()), 0);
     const int iconWidth = GetSystemMetrics(SM_CXICON);
     const int iconHeight = GetSystemMetrics(SM_CYICON);
     RECT client;
     GetClientRect(Window(), &client);
     const POINT origin = centredIconOrigin(client, iconWidth, iconHeight);
-    DrawIcon(paint.dc(), origin.x, origin.y, icon_);
+    DrawIcon(paint.Dc(), origin.x, origin.y, icon_);
     return 0;
 }
 

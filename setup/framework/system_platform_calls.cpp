@@ -16,7 +16,7 @@ bool makeAdministratorsSid(SidHolder& sid) {
     SID_IDENTIFIER_AUTHORITY authority = SECURITY_NT_AUTHORITY;
     return AllocateAndInitializeSid(&authority, 2, SECURITY_BUILTIN_DOMAIN_RID,
                                     DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0, 0, 0, 0,
-                                    sid.receive()) != FALSE;
+                                    sid.Receive()) != FALSE;
 }
 
 class SystemPlatformCalls : public PlatformCalls {
@@ -52,11 +52,11 @@ public:
 
     bool QueryTokenElevation(bool* elevated) override {
         KernelHandle token;
-        if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.receive())) return false;
+        if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.Receive())) return false;
         TOKEN_ELEVATION elevation = {};
         DWORD size = 0;
         // Before Windows Vista the information class is unknown and the call fails.
-        if (!GetTokenInformation(token.get(), TokenElevation, &elevation, sizeof elevation,
+        if (!GetTokenInformation(token.Get(), TokenElevation, &elevation, sizeof elevation,
                                  &size)) {
             return false;
         }
@@ -68,9 +68,9 @@ public:
     // Windows 2000); a group counts only when enabled, not when held for denying only.
     bool QueryAdministratorsMembership(bool* member) override {
         KernelHandle token;
-        if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.receive())) return false;
+        if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.Receive())) return false;
         DWORD size = 0;
-        GetTokenInformation(token.get(), TokenGroups, nullptr, 0, &size);
+        GetTokenInformation(token.Get(), TokenGroups, nullptr, 0, &size);
         if (size == 0) return false;
         std::vector<DWORD> buffer;
         try {
@@ -78,7 +78,7 @@ public:
         } catch (const std::bad_alloc&) {
             return false;
         }
-        if (!GetTokenInformation(token.get(), TokenGroups, buffer.data(),
+        if (!GetTokenInformation(token.Get(), TokenGroups, buffer.data(),
                                  static_cast<DWORD>(buffer.size() * sizeof(DWORD)), &size)) {
             return false;
         }
@@ -89,7 +89,7 @@ public:
         for (DWORD i = 0; i < groups->GroupCount; ++i) {
             const SID_AND_ATTRIBUTES& group = groups->Groups[i];
             if ((group.Attributes & SE_GROUP_ENABLED) != 0 &&
-                EqualSid(group.Sid, administrators.get())) {
+                EqualSid(group.Sid, administrators.Get())) {
                 *member = true;
             }
         }

@@ -57,9 +57,9 @@ TEST(FileNamePart, WideAndAnsiAgreeForPathsTheCodePageRepresents) {
     for (const std::u16string path :
          {u"C:\\dir\\表", u"C:\\表\\ソース.txt", u"\\\\srv\\s\\f", u"C:f.txt", u"C:\\", u"a/b:c"}) {
         std::string ansi;
-        ASSERT_TRUE(cp932.fromWide(path, ansi));
+        ASSERT_TRUE(cp932.FromWide(path, ansi));
         std::u16string fromAnsi;
-        ASSERT_TRUE(cp932.toWide(std::string(fileNamePart(ansi.c_str(), cp932)), fromAnsi));
+        ASSERT_TRUE(cp932.ToWide(std::string(fileNamePart(ansi.c_str(), cp932)), fromAnsi));
         EXPECT_EQ(path.substr(wideFileNamePartOffset(path)), fromAnsi);
     }
 }

@@ -52,7 +52,7 @@ Reading expectedReading(const unsigned char* block, std::size_t size, const Code
             continue;
         }
         if (bytes.empty()) return reading;  // the empty item ends the list
-        if (!wide && !codePage.toWide(bytes, item)) item.clear();
+        if (!wide && !codePage.ToWide(bytes, item)) item.clear();
         reading.items.push_back(item);
         item.clear();
         bytes.clear();

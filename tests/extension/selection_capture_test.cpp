@@ -69,7 +69,7 @@ TEST(SelectionCapture, FailuresKeepThePreviousSelection) {
         EXPECT_EQ(E_INVALIDARG, hr) << std::hex << hr;
         EXPECT_EQ(kThree, selectionOf(state));
         EXPECT_EQ(1, data->references()) << "the failed call's data object is still held";
-        EXPECT_EQ(state.dataObject.get(), data);
+        EXPECT_EQ(state.dataObject.Get(), data);
     }
     EXPECT_EQ(0, good.references());
     EXPECT_EQ(0, noDrop.references());
@@ -95,7 +95,7 @@ TEST(SelectionCapture, ANullDataObjectLeavesNoneHeld) {
         ASSERT_EQ(S_OK, captureSelection(nullptr, &data, state.dataObject, state.selection));
         const HRESULT hr = captureSelection(nullptr, nullptr, state.dataObject, state.selection);
         EXPECT_EQ(E_INVALIDARG, hr) << std::hex << hr;
-        EXPECT_EQ(nullptr, state.dataObject.get());
+        EXPECT_EQ(nullptr, state.dataObject.Get());
         EXPECT_EQ(0, data.references());
         EXPECT_EQ(kThree, selectionOf(state));
     }
@@ -203,7 +203,7 @@ TEST_F(FolderBackground, TheFolderIsTheSelectionAndBothCommandsCopyIt) {
         ASSERT_EQ(S_OK, hr) << std::hex << hr;
         ASSERT_EQ(1, state.selection.Count());
         EXPECT_EQ(u16(c.path), state.selection[0]);
-        EXPECT_EQ(nullptr, state.dataObject.get());
+        EXPECT_EQ(nullptr, state.dataObject.Get());
         EXPECT_EQ(c.path, copied(state, CopyPaths));
         // A drive root has no name part.
         EXPECT_EQ(c.path.substr(c.path.rfind(L'\\') + 1), copied(state, CopyNames));

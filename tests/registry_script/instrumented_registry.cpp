@@ -102,7 +102,7 @@ std::size_t InstrumentedRegistry::calls(Operation operation) const {
 }
 
 bool InstrumentedRegistry::sameName(const std::string& a, const std::string& b) const {
-    return codePage_.compareNoCase(a.c_str(), b.c_str()) == 0;
+    return codePage_.CompareNoCase(a.c_str(), b.c_str()) == 0;
 }
 
 bool InstrumentedRegistry::pathOf(RegistryKey key, std::string& path) {

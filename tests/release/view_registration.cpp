@@ -90,11 +90,11 @@ HRESULT applyScript(RegistryAccess& registry, const std::u16string& path, bool r
 HRESULT applyTypeLibrary(const std::u16string& path, bool registering) {
     ComRef<ITypeLib> library;
     HRESULT hr = LoadTypeLibEx(reinterpret_cast<const OLECHAR*>(path.c_str()), REGKIND_NONE,
-                               library.receive());
+                               library.Receive());
     if (FAILED(hr)) return hr;
     if (registering) {
         std::u16string full = path, help = typeLibHelpDirectory(path);
-        return RegisterTypeLib(library.get(), reinterpret_cast<OLECHAR*>(&full[0]),
+        return RegisterTypeLib(library.Get(), reinterpret_cast<OLECHAR*>(&full[0]),
                                reinterpret_cast<OLECHAR*>(&help[0]));
     }
     TLIBATTR* attributes = nullptr;

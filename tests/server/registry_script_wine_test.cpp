@@ -40,7 +40,7 @@ std::string shortPathOf(const std::string& path) {
 
 std::u16string wide(const std::string& ansi) {
     std::u16string out;
-    ansiCodePage().toWide(ansi, out);
+    ansiCodePage().ToWide(ansi, out);
     return out;
 }
 

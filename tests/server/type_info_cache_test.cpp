@@ -46,8 +46,8 @@ public:
     RegisteredLibrary() {
         ComRef<ITypeLib> library;
         std::wstring path = besideProgram(L"tovak.dll");
-        hr_ = loadEmbeddedLibrary(library.receive());
-        if (SUCCEEDED(hr_)) hr_ = RegisterTypeLib(library.get(), &path[0], nullptr);
+        hr_ = loadEmbeddedLibrary(library.Receive());
+        if (SUCCEEDED(hr_)) hr_ = RegisterTypeLib(library.Get(), &path[0], nullptr);
     }
     ~RegisteredLibrary() { UnRegisterTypeLib(LIBID_HALVINTLib, 1, 0, 0, kSysKind); }
     RegisteredLibrary(const RegisteredLibrary&) = delete;
@@ -64,7 +64,7 @@ TEST(GotoListAutomation, LoadErrorUntilRegisteredThenServedWithoutAnotherStep) {
     void* out = nullptr;
     ASSERT_EQ(S_OK, ContextMenuHandler::Create(nullptr, IID_IGotoList, &out));
     ComRef<IGotoList> goToList;
-    goToList.attach(static_cast<IGotoList*>(out));
+    goToList.Attach(static_cast<IGotoList*>(out));
 
     ITypeInfo* info = reinterpret_cast<ITypeInfo*>(static_cast<UINT_PTR>(0xDEADBEEF));
     HRESULT hr = goToList->GetTypeInfo(0, 0, &info);
@@ -118,7 +118,7 @@ TEST(GotoListAutomation, UnknownNameStopsWithEarlierIdsStored) {
     void* out = nullptr;
     ASSERT_EQ(S_OK, ContextMenuHandler::Create(nullptr, IID_IGotoList, &out));
     ComRef<IGotoList> goToList;
-    goToList.attach(static_cast<IGotoList*>(out));
+    goToList.Attach(static_cast<IGotoList*>(out));
     OLECHAR invoke[] = L"Invoke";
     OLECHAR unknown[] = L"Paste";
     OLECHAR query[] = L"QueryInterface";

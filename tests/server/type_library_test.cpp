@@ -28,7 +28,7 @@ class TypeLibrary : public ::testing::Test {
 protected:
     void SetUp() override {
         const std::wstring path = besideProgram(L"tovak.dll");
-        const HRESULT hr = LoadTypeLibEx(path.c_str(), REGKIND_NONE, library_.receive());
+        const HRESULT hr = LoadTypeLibEx(path.c_str(), REGKIND_NONE, library_.Receive());
         ASSERT_EQ(S_OK, hr) << "LoadTypeLibEx failed, hr " << std::hex << hr;
     }
 
@@ -67,7 +67,7 @@ TEST_F(TypeLibrary, LibraryAttributes) {
 
 TEST_F(TypeLibrary, GotoListClass) {
     ComRef<ITypeInfo> info;
-    ASSERT_EQ(S_OK, library_->GetTypeInfoOfGuid(CLSID_GotoList, info.receive()));
+    ASSERT_EQ(S_OK, library_->GetTypeInfoOfGuid(CLSID_GotoList, info.Receive()));
     TYPEATTR* attributes = nullptr;
     ASSERT_EQ(S_OK, info->GetTypeAttr(&attributes));
     EXPECT_EQ(TKIND_COCLASS, attributes->typekind);
@@ -87,7 +87,7 @@ TEST_F(TypeLibrary, GotoListClass) {
     HREFTYPE reference = 0;
     ComRef<ITypeInfo> implemented;
     ASSERT_EQ(S_OK, info->GetRefTypeOfImplType(0, &reference));
-    ASSERT_EQ(S_OK, info->GetRefTypeInfo(reference, implemented.receive()));
+    ASSERT_EQ(S_OK, info->GetRefTypeInfo(reference, implemented.Receive()));
     ASSERT_EQ(S_OK, implemented->GetTypeAttr(&attributes));
     EXPECT_TRUE(IsEqualGUID(IID_IGotoList, attributes->guid));
     implemented->ReleaseTypeAttr(attributes);
@@ -95,7 +95,7 @@ TEST_F(TypeLibrary, GotoListClass) {
 
 TEST_F(TypeLibrary, GotoListInterfaceIsDualOnIDispatch) {
     ComRef<ITypeInfo> info;
-    ASSERT_EQ(S_OK, library_->GetTypeInfoOfGuid(IID_IGotoList, info.receive()));
+    ASSERT_EQ(S_OK, library_->GetTypeInfoOfGuid(IID_IGotoList, info.Receive()));
     TYPEATTR* attributes = nullptr;
     ASSERT_EQ(S_OK, info->GetTypeAttr(&attributes));
     EXPECT_EQ(TKIND_DISPATCH, attributes->typekind);
@@ -113,7 +113,7 @@ TEST_F(TypeLibrary, GotoListInterfaceIsDualOnIDispatch) {
 
     ComRef<ITypeInfo2> info2;
     ASSERT_EQ(S_OK,
-              info->QueryInterface(IID_ITypeInfo2, reinterpret_cast<void**>(info2.receive())));
+              info->QueryInterface(IID_ITypeInfo2, reinterpret_cast<void**>(info2.Receive())));
     ULONG flags = 0;
     ASSERT_EQ(S_OK, info2->GetTypeFlags(&flags));
     EXPECT_EQ(0x1140u, flags) << std::hex << flags;
@@ -128,7 +128,7 @@ TEST_F(TypeLibrary, GotoListInterfaceIsDualOnIDispatch) {
     HREFTYPE reference = 0;
     ComRef<ITypeInfo> vtableSide;
     ASSERT_EQ(S_OK, info->GetRefTypeOfImplType(-1, &reference));
-    ASSERT_EQ(S_OK, info->GetRefTypeInfo(reference, vtableSide.receive()));
+    ASSERT_EQ(S_OK, info->GetRefTypeInfo(reference, vtableSide.Receive()));
     ASSERT_EQ(S_OK, vtableSide->GetTypeAttr(&attributes));
     EXPECT_EQ(TKIND_INTERFACE, attributes->typekind);
     EXPECT_EQ(0, attributes->cFuncs);
@@ -137,13 +137,13 @@ TEST_F(TypeLibrary, GotoListInterfaceIsDualOnIDispatch) {
 
     ComRef<ITypeInfo> base;
     ASSERT_EQ(S_OK, vtableSide->GetRefTypeOfImplType(0, &reference));
-    ASSERT_EQ(S_OK, vtableSide->GetRefTypeInfo(reference, base.receive()));
+    ASSERT_EQ(S_OK, vtableSide->GetRefTypeInfo(reference, base.Receive()));
     ASSERT_EQ(S_OK, base->GetTypeAttr(&attributes));
     EXPECT_TRUE(IsEqualGUID(IID_IDispatch, attributes->guid));
     base->ReleaseTypeAttr(attributes);
     ComRef<ITypeLib> baseLibrary;
     UINT index = 0;
-    ASSERT_EQ(S_OK, base->GetContainingTypeLib(baseLibrary.receive(), &index));
+    ASSERT_EQ(S_OK, base->GetContainingTypeLib(baseLibrary.Receive(), &index));
     TLIBATTR* libraryAttributes = nullptr;
     ASSERT_EQ(S_OK, baseLibrary->GetLibAttr(&libraryAttributes));
     EXPECT_TRUE(IsEqualGUID(kStdOle, libraryAttributes->guid));

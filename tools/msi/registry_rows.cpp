@@ -118,7 +118,7 @@ public:
             if (c == '\'') quoted += c;
         }
         std::u16string module;
-        if (!codePage_.toWide(quoted, module)) {
+        if (!codePage_.ToWide(quoted, module)) {
             error = "the module path cannot be converted";
             return false;
         }
@@ -251,8 +251,8 @@ int main(int argc, char** argv) {
     const std::string modulePath = argv[4];
     std::u16string widePath;
     std::string helpDirectory;
-    if (!codePage.toWide(modulePath, widePath) ||
-        !codePage.fromWide(typeLibHelpDirectory(widePath), helpDirectory)) {
+    if (!codePage.ToWide(modulePath, widePath) ||
+        !codePage.FromWide(typeLibHelpDirectory(widePath), helpDirectory)) {
         return fail("the module path cannot be converted");
     }
     typeLibraryRows(library, modulePath, helpDirectory, rows);
