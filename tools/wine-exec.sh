@@ -34,6 +34,14 @@ report_threads() {
     done
     echo "wine-exec: the prefix's programs:"
     [ -z "$prefixed" ] || ps -o pid,stat,etime,args -p "$(echo $prefixed | tr " " ,)" | sed 's/^/  /'
+    for process in $prefixed; do
+        tr '\0' '\n' <"/proc/$process/environ" 2>/dev/null | grep -qx "TMPDIR=$TMPDIR" ||
+            echo "  $process has $(tr '\0' '\n' <"/proc/$process/environ" 2>/dev/null | grep ^TMPDIR= || echo "no TMPDIR")"
+    done
+    echo "wine-exec: the prefix's server folders (its wineserver file: $(cat "$WINEPREFIX/wineserver" 2>/dev/null)," \
+        "the prefix folder: $(stat -c '%D %i' "$WINEPREFIX"))"
+    ls -ld --time-style=+%T "$TMPDIR"/wine-*/* /tmp/wine-*/* 2>/dev/null | sed 's/^/  /'
+    cat "$TOVAK_BUILD"/wineserver*.ended 2>/dev/null | sed 's/^/  /'
 }
 
 env LC_ALL="$locale" wine "$@" &

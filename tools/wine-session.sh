@@ -50,11 +50,33 @@ start_display() {
 # ended (Debian's wineserver wrapper passes -p0), and "wineserver -p" does nothing while
 # another server of the prefix runs. So any server of the prefix is ended and waited
 # for first, and the persistent one must be the one that answers.
+#
+# The persistent server runs in the foreground of a watcher that writes down when and how
+# it ended (status 128+N: signal N) in $TOVAK_BUILD/NAME.ended; the watcher, whose pid is in
+# $TOVAK_BUILD/NAME.pid, lives as long as the server. Ready is when its socket exists, in the folder
+# that Debian's Wine names in the prefix's "wineserver" file (under TMPDIR) and the prefix
+# folder's device and inode.
 start_server() {
+    local name=$1 _ folder
     wineserver -k >/dev/null 2>&1
     timeout 60 wineserver -w >/dev/null 2>&1 || fail "the prefix's old wineserver did not end" || return 1
-    setsid wineserver -p </dev/null >/dev/null 2>&1 ||
-        fail "wineserver -p failed (status $?): another server holds the prefix"
+    rm -f "$TOVAK_BUILD/$name.ended"
+    setsid bash -c 'exec 3>>"$1.ended"; echo $$ >"$1.pid"; wineserver -f -p 3>&-
+        echo "$(date -u +%T) the wineserver of $WINEPREFIX (watched by pid $$) ended: status $?" >&3' \
+        server "$TOVAK_BUILD/$name" </dev/null >/dev/null 2>&1 &
+    for _ in $(seq 600); do
+        folder="$TMPDIR/$(cat "$WINEPREFIX/wineserver" 2>/dev/null)"
+        folder="$folder/$(printf 'server-%s-%x' "$(stat -c %D "$WINEPREFIX")" "$(stat -c %i "$WINEPREFIX")")"
+        [ -S "$folder/socket" ] && return 0
+        [ ! -s "$TOVAK_BUILD/$name.ended" ] || break
+        sleep 0.1
+    done
+    fail "the persistent wineserver did not start: $(cat "$TOVAK_BUILD/$name.ended" 2>/dev/null)"
+}
+
+# server_alive NAME: the persistent server started as NAME still runs.
+server_alive() {
+    [ -f "$TOVAK_BUILD/$1.pid" ] && kill -0 "$(cat "$TOVAK_BUILD/$1.pid")" 2>/dev/null
 }
 
 # How x86 runs, as every summary says it.
@@ -97,7 +119,7 @@ make_dpi144() (
 )
 start_dpi144() (
     export WINEPREFIX="$TOVAK_DPI144_PREFIX" DISPLAY="$TOVAK_SIDE_DISPLAY"
-    start_server || return 1
+    start_server wineserver-dpi144 || return 1
     setsid -w wine cmd /c exit </dev/null >/dev/null 2>&1
 )
 
@@ -122,7 +144,7 @@ up() {
     fi
     if [ -n "$dpi144" ]; then wait "$dpi144" || return 1; fi
     if ! keeper_alive; then
-        start_server || return 1
+        start_server wineserver || return 1
         start_keeper || return 1
         [ "${TOVAK_DPI144:-yes}" = no ] || start_dpi144 || return 1
     fi
@@ -140,7 +162,10 @@ up() {
 
 # The keeper still running means the server and the desktop stayed up all along.
 check() {
-    keeper_alive || fail "the session keeper has gone: the wineserver or the desktop went away during the run"
+    server_alive wineserver ||
+        fail "the prefix's persistent wineserver went away during the run: $(cat "$TOVAK_BUILD/wineserver.ended" 2>/dev/null)" ||
+        return 1
+    keeper_alive || fail "the session keeper has gone: the desktop went away during the run"
 }
 
 down() {
