@@ -52,7 +52,8 @@ start_display() {
 # for first, and the persistent one must be the one that answers.
 #
 # The persistent server runs in the foreground of a watcher that writes down when and how
-# it ended (status 128+N: signal N) in $TOVAK_BUILD/NAME.ended; the watcher, whose pid is in
+# it ended (status 128+N: signal N), after whatever the server wrote to its standard
+# error, in $TOVAK_BUILD/NAME.ended; the watcher, whose pid is in
 # $TOVAK_BUILD/NAME.pid, lives as long as the server. Ready is when its socket exists, in the folder
 # that Debian's Wine names in the prefix's "wineserver" file (under TMPDIR) and the prefix
 # folder's device and inode.
@@ -60,24 +61,29 @@ start_server() {
     local name=$1 _ folder
     wineserver -k >/dev/null 2>&1
     timeout 60 wineserver -w >/dev/null 2>&1 || fail "the prefix's old wineserver did not end" || return 1
-    rm -f "$TOVAK_BUILD/$name.ended"
-    setsid bash -c 'exec 3>>"$1.ended"; echo $$ >"$1.pid"; wineserver -f -p 3>&-
-        echo "$(date -u +%T) the wineserver of $WINEPREFIX (watched by pid $$) ended: status $?" >&3' \
+    rm -f "$TOVAK_BUILD/$name.ended" "$TOVAK_BUILD/$name.pid"
+    setsid bash -c 'exec 3>>"$1.ended"; echo $$ >"$1.pid"; wineserver -f -p 2>&3 3>&-
+        status=$?; echo "$(date -u +%T) the wineserver of $WINEPREFIX (watched by pid $$) ended: status $status" >&3' \
         server "$TOVAK_BUILD/$name" </dev/null >/dev/null 2>&1 &
     for _ in $(seq 600); do
         folder="$TMPDIR/$(cat "$WINEPREFIX/wineserver" 2>/dev/null)"
         folder="$folder/$(printf 'server-%s-%x' "$(stat -c %D "$WINEPREFIX")" "$(stat -c %i "$WINEPREFIX")")"
         [ -S "$folder/socket" ] && return 0
-        [ ! -s "$TOVAK_BUILD/$name.ended" ] || break
+        [ ! -s "$TOVAK_BUILD/$name.pid" ] || server_alive "$name" || break
         sleep 0.1
     done
     fail "the persistent wineserver did not start: $(cat "$TOVAK_BUILD/$name.ended" 2>/dev/null)"
 }
 
-# server_alive NAME: the persistent server started as NAME still runs.
-server_alive() {
-    [ -f "$TOVAK_BUILD/$1.pid" ] && kill -0 "$(cat "$TOVAK_BUILD/$1.pid")" 2>/dev/null
+# alive PIDFILE: the process named there runs. One that has ended may stay a zombie for a
+# while (its parent, the machine's first process, takes its time), and counts as ended.
+alive() {
+    local state
+    [ -f "$1" ] && state=$(cut -d' ' -f3 "/proc/$(cat "$1")/stat" 2>/dev/null) && [ "$state" != Z ]
 }
+
+# server_alive NAME: the persistent server started as NAME still runs.
+server_alive() { alive "$TOVAK_BUILD/$1.pid"; }
 
 # How x86 runs, as every summary says it.
 x86_mode() {
@@ -88,7 +94,7 @@ x86_mode() {
     esac
 }
 
-keeper_alive() { [ -f "$keeper_pid" ] && kill -0 "$(cat "$keeper_pid")" 2>/dev/null; }
+keeper_alive() { alive "$keeper_pid"; }
 
 start_keeper() {
     local exe="$TOVAK_BUILD/session_keeper.exe"
