@@ -22,19 +22,32 @@ for p in "${packages[@]}"; do
 done
 SUDO=""
 [ "$(id -u)" -eq 0 ] || SUDO=sudo
+codename=$(. /etc/os-release && echo "$VERSION_CODENAME")
+# A mirror caught mid-sync serves an index that does not match its Release file; apt keeps
+# its old list for that one (none, on a fresh machine) and says so. An i386 list missing
+# beside its amd64 twin leaves the two architectures' shared libraries at different
+# versions, so the install then takes its packages from the release's own lists (-t), which
+# hold both architectures at one version. It still fails if what it needs is not there.
+release=()
+update_lists() {
+    $SUDO apt-get update -qq && return
+    echo "install-deps: apt-get update could not read every package list (above); installing from $codename's own lists"
+    release=(-t "$codename")
+}
 if [ ${#missing[@]} -gt 0 ]; then
     echo "installing: ${missing[*]}"
     dpkg --print-foreign-architectures | grep -qx i386 || $SUDO dpkg --add-architecture i386
-    $SUDO apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+    update_lists
+    DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${release[@]}" \
+        "${missing[@]}" >/dev/null
 fi
 # osslsigncode signs MSIX packages from 2.7 on; Debian 12 has 2.5, its backports a later one.
 if ! dpkg --compare-versions "$(dpkg-query -W -f='${Version}' osslsigncode)" ge 2.7; then
-    backports="$(. /etc/os-release && echo "$VERSION_CODENAME")-backports"
+    backports=$codename-backports
     echo "installing: osslsigncode from $backports (2.7 or later, to sign the MSIX package)"
     echo "deb http://deb.debian.org/debian $backports main" |
         $SUDO tee /etc/apt/sources.list.d/tovak-backports.list >/dev/null
-    $SUDO apt-get update -qq
+    update_lists
     DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends \
         -t "$backports" osslsigncode >/dev/null
 fi
