@@ -4,8 +4,11 @@
 # osslsigncode signs the programs and the MSIX package, openssl reads the certificate);
 # does nothing when all are present. Idempotent and safe to run on a fresh Debian
 # machine as root.
+#   tools/install-deps.sh            the packages below
+#   tools/install-deps.sh NAME...    only the packages named (tools/x86-emulator.sh's)
 set -euo pipefail
-packages=(
+packages=("$@")
+[ $# -gt 0 ] || packages=(
     cmake clang libclang-rt-14-dev googletest clang-format
     g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
     binutils-mingw-w64-i686 binutils-mingw-w64-x86-64 mingw-w64-tools
@@ -41,6 +44,7 @@ if [ ${#missing[@]} -gt 0 ]; then
     DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${release[@]}" \
         "${missing[@]}" >/dev/null
 fi
+[ $# -eq 0 ] || exit 0
 # osslsigncode signs MSIX packages from 2.7 on; Debian 12 has 2.5, its backports a later one.
 if ! dpkg --compare-versions "$(dpkg-query -W -f='${Version}' osslsigncode)" ge 2.7; then
     backports=$codename-backports

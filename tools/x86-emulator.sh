@@ -35,10 +35,8 @@ up() {
         return 0
     fi
     if [ ! -x /usr/bin/qemu-i386-static ]; then
-        echo "installing: qemu-user-static"
-        apt-get update -qq &&
-            DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends \
-                qemu-user-static >/dev/null || { echo "x86 emulator: qemu-user-static did not install" >&2; return 1; }
+        "$TOVAK_ROOT/tools/install-deps.sh" qemu-user-static ||
+            { echo "x86 emulator: qemu-user-static did not install" >&2; return 1; }
     fi
     if [ ! -e "$binfmt/register" ]; then
         mount -t binfmt_misc binfmt_misc "$binfmt" || { echo "x86 emulator: cannot mount binfmt_misc" >&2; return 1; }
