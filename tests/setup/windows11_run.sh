@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # windows11_run.sh <windows11_run_test.exe> <dist/x64> <work folder>
 # Runs the setup tool's Windows 11 test in a Wine prefix of its own that reports Windows
-# 10.0.22000 and has no powershell.exe: a copy of the shared prefix, shown on the side display, with the tool, tovak.dll
-# and an unsigned TovakLite.msix in "C:\Tovak's Windows 11". The shared prefix is only
-# read. The copy's wineserver and every program in it end, and the copy goes, when this
-# script ends, however it ends but by SIGKILL; a copy an earlier run left is removed first.
+# 10.0.22000 and has no powershell.exe: a copy of the shared prefix, shown on the side
+# display, with the tool, tovak.dll and an unsigned TovakLite.msix in "C:\Tovak's
+# Windows 11". The shared prefix is only read. The copy's wineserver and every program in
+# it end, and the copy goes, when this script ends, however it ends but by SIGKILL; a copy
+# an earlier run left is removed first.
 set -uo pipefail
 driver=$1 dist=$2 work=$3
 . "$(dirname "$0")/../../tools/wine-env.sh"
@@ -26,7 +27,12 @@ cleanup
 trap cleanup EXIT
 trap 'exit 1' TERM INT HUP
 mkdir -p "$work" "$TMPDIR"
-cp -a "$shared" "$prefix" || exit 1
+# Other tests write into the shared prefix meanwhile (their own files, under C:\), and a
+# file they remove while it is copied makes cp say so and fail: the copy counts when it
+# holds the prefix's registry and its system folder.
+cp -a "$shared" "$prefix" 2>/dev/null
+[ -s "$prefix/system.reg" ] && [ -s "$prefix/user.reg" ] &&
+    [ -d "$prefix/drive_c/windows/system32" ] || { echo "could not copy $shared" >&2; exit 1; }
 
 # Wine 8 has no Windows 11 setting; it reports the version these values name (the
 # shared prefix's are Windows 7 SP1's).
