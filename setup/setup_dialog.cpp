@@ -87,21 +87,29 @@ LRESULT SetupDialog::OnAbout(WPARAM, LPARAM) {
 }
 
 LRESULT SetupDialog::OnInstall(WPARAM, LPARAM) {
-    RunRegistrationCommand(IDS_ASK_INSTALL, IDS_INSTALL_COMMAND, IDS_INSTALL_USER_COMMAND,
-                           IDS_INSTALL_STARTED, IDS_INSTALL_FAILED);
+    if (ShowMessage(IDS_ASK_INSTALL, MB_YESNO | MB_ICONQUESTION) == IDNO) return 0;
+    if (!StartRegistration(IDS_INSTALL_COMMAND, IDS_INSTALL_USER_COMMAND, IDS_INSTALL_STARTED,
+                           IDS_INSTALL_FAILED)) {
+        return 0;
+    }
+    if (const auto package = windows11PackageCommands(Platform(), Instance())) {
+        AddWindows11Menu(*package);
+    }
     return 0;
 }
 
 LRESULT SetupDialog::OnUninstall(WPARAM, LPARAM) {
-    RunRegistrationCommand(IDS_ASK_UNINSTALL, IDS_UNINSTALL_COMMAND, IDS_UNINSTALL_USER_COMMAND,
-                           IDS_UNINSTALL_STARTED, IDS_UNINSTALL_FAILED);
+    if (ShowMessage(IDS_ASK_UNINSTALL, MB_YESNO | MB_ICONQUESTION) == IDNO) return 0;
+    // The package's commands name the classes that regsvr32 /u is about to remove.
+    if (const auto package = windows11PackageCommands(Platform(), Instance())) {
+        RemoveWindows11Menu(*package);
+    }
+    StartRegistration(IDS_UNINSTALL_COMMAND, IDS_UNINSTALL_USER_COMMAND, IDS_UNINSTALL_STARTED,
+                      IDS_UNINSTALL_FAILED);
     return 0;
 }
 
-void SetupDialog::RunRegistrationCommand(UINT question, UINT command, UINT userCommand,
-                                         UINT started, UINT failed) {
-    if (ShowMessage(question, MB_YESNO | MB_ICONQUESTION) == IDNO) return;
-
+bool SetupDialog::StartRegistration(UINT command, UINT userCommand, UINT started, UINT failed) {
     // Without administrator rights regsvr32 cannot write for every user; it is asked to
     // register for the current user alone.
     const UINT commandId = runsWithAdministratorRights(Platform()) ? command : userCommand;
@@ -116,9 +124,55 @@ void SetupDialog::RunRegistrationCommand(UINT question, UINT command, UINT userC
     const std::string program = systemProgramPath(Platform(), "regsvr32.exe");
     if (!program.empty() && startChildProcess(Platform(), program.c_str(), commandLine.data())) {
         ShowMessage(started, MB_OK | MB_ICONINFORMATION);
-    } else {
-        ShowMessage(failed, MB_OK | MB_ICONEXCLAMATION);
+        return true;
     }
+    ShowMessage(failed, MB_OK | MB_ICONEXCLAMATION);
+    return false;
+}
+
+bool SetupDialog::RunPackageCommand(const Windows11PackageCommands& commands,
+                                    const std::string& commandLine, std::string* failure) {
+    std::vector<char> buffer(commandLine.begin(), commandLine.end());
+    buffer.push_back('\0');
+    DWORD exitCode = 0;
+    std::string output;
+    if (!Platform().RunToEnd(commands.powerShell.c_str(), buffer.data(), &exitCode, &output)) {
+        *failure = ResourceString(IDS_POWERSHELL_NOT_STARTED) + "\n" + commands.powerShell + "\n" +
+                   (output.empty() ? std::to_string(exitCode) : output);
+        return false;
+    }
+    if (exitCode == 0) return true;
+    // PowerShell's own error text where it wrote one, else its exit code (a status such as
+    // 0xC0000135 in hexadecimal).
+    while (!output.empty() && (output.back() == '\n' || output.back() == '\r')) output.pop_back();
+    if (!output.empty()) {
+        *failure = output;
+    } else {
+        char code[16] = {};
+        wsprintfA(code, exitCode > 0xFFFF ? "0x%08lX" : "%lu", exitCode);
+        *failure = ResourceString(IDS_POWERSHELL_EXIT_CODE) + code;
+    }
+    return false;
+}
+
+void SetupDialog::AddWindows11Menu(const Windows11PackageCommands& commands) {
+    std::string failure;
+    if (RunPackageCommand(commands, commands.addCommand, &failure)) {
+        ShowMessage(IDS_WINDOWS11_MENU_ADDED, MB_OK | MB_ICONINFORMATION);
+    } else {
+        ShowMessageWithDetail(IDS_WINDOWS11_MENU_NOT_ADDED, failure, MB_OK | MB_ICONEXCLAMATION);
+    }
+}
+
+void SetupDialog::RemoveWindows11Menu(const Windows11PackageCommands& commands) {
+    std::string failure;
+    if (!RunPackageCommand(commands, commands.removeCommand, &failure)) {
+        ShowMessageWithDetail(IDS_WINDOWS11_MENU_NOT_REMOVED, failure, MB_OK | MB_ICONEXCLAMATION);
+    }
+}
+
+void SetupDialog::ShowMessageWithDetail(UINT textId, const std::string& detail, UINT style) const {
+    ShowMessageText(ResourceString(textId) + "\n\n" + detail, style);
 }
 
 // F1: the help page in the current directory, opened by whatever the system associates

@@ -44,7 +44,10 @@ const MessageTable& Dialog::GetMessageTable() const {
 std::string Dialog::ResourceString(UINT id) const { return loadResourceString(Instance(), id); }
 
 int Dialog::ShowMessage(UINT textId, UINT style) const {
-    const std::string text = ResourceString(textId);
+    return ShowMessageText(ResourceString(textId), style);
+}
+
+int Dialog::ShowMessageText(const std::string& text, UINT style) const {
     return Platform().MessageBoxA(hwnd_, text.c_str(), context_.caption, style);
 }
 

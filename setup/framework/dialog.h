@@ -53,6 +53,8 @@ protected:
     // Shows string resource `textId` in a message box modal to this dialog, captioned as
     // the context says; returns the button pressed.
     int ShowMessage(UINT textId, UINT style) const;
+    // The same for a text made by the program.
+    int ShowMessageText(const std::string& text, UINT style) const;
     // The context of a dialog that this one owns.
     DialogContext OwnedContext() const {
         return DialogContext{context_.instance, context_.platform, hwnd_, context_.caption};

@@ -1,12 +1,15 @@
 // A recording stand-in for the setup tool's platform calls: message boxes answer from a
-// script, dialogs and child processes only leave a record, and the system folder and
-// the process's rights are what the test sets.
+// script, dialogs and child processes only leave a record, and the system folders, the
+// program's path, the files, the Windows version and the process's rights are what the
+// test sets.
 #pragma once
 
 #include <cstring>
 #include <deque>
+#include <map>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "setup/framework/platform_calls.h"
@@ -31,6 +34,7 @@ public:
         bool environmentNull;
         bool currentDirectoryNull;
         STARTUPINFOA startup;
+        bool waitedFor;  // run to its end (RunToEnd), not only started
     };
     struct ShellCall {
         HWND owner;
@@ -50,6 +54,18 @@ public:
     // What the token says; nothing: the system cannot say (no elevation, no tokens).
     std::optional<bool> elevation = true;
     std::optional<bool> administratorsMember;
+    std::string windowsFolder = "C:\\WINDOWS";
+    std::string programPath = "C:\\Tovak\\TovakSetup.exe";
+    // Files by full path; a file not named here cannot be read.
+    std::map<std::string, std::string> files;
+    // RtlGetVersion's major version and build; nothing: the system has no such call.
+    std::optional<std::pair<DWORD, DWORD>> windowsVersion = std::make_pair(10ul, 19045ul);
+    std::optional<bool> wow64 = false;
+    // How every child run to its end ends: whether it started, its exit code (or the
+    // start's error) and what it wrote (or the error's description).
+    bool runStarts = true;
+    DWORD runExitCode = 0;
+    std::string runOutput;
 
     std::vector<MessageBoxCall> messageBoxes;
     std::vector<ProcessCall> processes;
@@ -93,6 +109,48 @@ public:
         return processStarts;
     }
 
+    bool RunToEnd(const char* applicationName, char* commandLine, DWORD* exitCode,
+                  std::string* output) override {
+        ProcessCall call{};
+        call.applicationName = applicationName ? applicationName : "<null>";
+        call.commandLine = commandLine ? commandLine : "<null>";
+        call.waitedFor = true;
+        processes.push_back(call);
+        *exitCode = runExitCode;
+        *output = runOutput;
+        return runStarts;
+    }
+
+    UINT GetSystemWindowsDirectoryA(char* buffer, UINT size) override {
+        return copyOut(windowsFolder, buffer, size);
+    }
+
+    DWORD GetModuleFileNameA(HMODULE, char* buffer, DWORD size) override {
+        if (programPath.size() >= size) return 0;
+        std::memcpy(buffer, programPath.c_str(), programPath.size() + 1);
+        return static_cast<DWORD>(programPath.size());
+    }
+
+    bool ReadWholeFile(const char* path, std::string* contents) override {
+        const auto file = files.find(path);
+        if (file == files.end()) return false;
+        *contents = file->second;
+        return true;
+    }
+
+    bool QueryWindowsVersion(DWORD* majorVersion, DWORD* build) override {
+        if (!windowsVersion) return false;
+        *majorVersion = windowsVersion->first;
+        *build = windowsVersion->second;
+        return true;
+    }
+
+    bool QueryWow64(bool* answer) override {
+        if (!wow64) return false;
+        *answer = *wow64;
+        return true;
+    }
+
     HINSTANCE ShellExecuteA(HWND owner, const char* verb, const char* file, const char* parameters,
                             const char* directory, int showCommand) override {
         shellCalls.push_back({owner, verb == nullptr, verb ? verb : "", file ? file : "<null>",
@@ -101,11 +159,7 @@ public:
     }
 
     UINT GetSystemDirectoryA(char* buffer, UINT size) override {
-        const UINT length = static_cast<UINT>(systemFolder.size());
-        if (length == 0) return 0;
-        if (length + 1 > size) return length + 1;
-        std::memcpy(buffer, systemFolder.c_str(), length + 1);
-        return length;
+        return copyOut(systemFolder, buffer, size);
     }
 
     bool QueryTokenElevation(bool* elevated) override {
@@ -118,5 +172,16 @@ public:
         if (!administratorsMember) return false;
         *member = *administratorsMember;
         return true;
+    }
+
+private:
+    // A folder as the system's calls give it: its length, the size needed when `size` is
+    // too small, 0 for an empty (failing) one.
+    static UINT copyOut(const std::string& folder, char* buffer, UINT size) {
+        const UINT length = static_cast<UINT>(folder.size());
+        if (length == 0) return 0;
+        if (length + 1 > size) return length + 1;
+        std::memcpy(buffer, folder.c_str(), length + 1);
+        return length;
     }
 };
