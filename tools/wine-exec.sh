@@ -44,7 +44,11 @@ report_threads() {
     cat "$TOVAK_BUILD"/wineserver*.ended 2>/dev/null | sed 's/^/  /'
 }
 
-env LC_ALL="$locale" wine "$@" &
+# Wine's own word on a program that cannot start or load what it imports (a DLL not found
+# or failing to initialise, memory it cannot map, a display it cannot open): without it
+# such a program ends at once with no output at all.
+started=$EPOCHREALTIME
+env LC_ALL="$locale" WINEDEBUG="$WINEDEBUG,err+module,err+virtual,err+winediag" wine "$@" &
 program=$!
 trap 'kill "$program" 2>/dev/null' TERM INT
 # A program that outlives every limit but the longest says where it stands, once, and is
@@ -58,3 +62,14 @@ else
     kill "$watch" 2>/dev/null
 fi
 wait "$program"
+status=$?
+# A program that fails says how it ended: its status, or the signal that ended it (the
+# shell names no SIGTERM, SIGINT or SIGPIPE).
+if [ "$status" -ne 0 ]; then
+    how="status $status"
+    [ "$status" -le 128 ] || how="$how (SIG$(kill -l "$status" 2>/dev/null || echo "?"), or a Windows exit code ending in that byte)"
+    ms=$(((${EPOCHREALTIME//[.,]/} - ${started//[.,]/}) / 1000))
+    printf 'wine-exec: %s ended with %s after %d.%03d s\n' "$(basename "${1:-}")" "$how" \
+        $((ms / 1000)) $((ms % 1000)) >&2
+fi
+exit "$status"
