@@ -51,20 +51,37 @@ if [ -z "${TOVAK_WINE32:-}" ]; then
     fi
 fi
 export TOVAK_WINE32
-# Unless x86 runs natively, the 64-bit loader starts every program: Wine's i386 loader,
+# Every program starts through wrappers of `wine` in $TOVAK_BUILD/wine-bin (first on
+# PATH). Unless x86 runs natively, they start the 64-bit loader: Wine's i386 loader,
 # emulated, would take most of a minute to hand each 64-bit program on to it. For a
 # 32-bit program the 64-bit loader starts the i386 one itself.
+#
+# They also start it without address-space randomisation, where the kernel allows that
+# (setarch -R; the programs Wine starts inherit it). Wine maps the shared user data at
+# the fixed address 0x7ffe0000, and Debian's Wine has no preloader to reserve it before
+# anything else is mapped; randomised, the kernel puts the loader's heap anywhere in the
+# gigabyte above the loader (0x7d000000), now and then over that page, and the program
+# then ends at once with status 1, silent under WINEDEBUG=-all ("failed to map the shared
+# user data: c0000018"): about one start in a few thousand.
+tovak_wine_bin="$TOVAK_BUILD/wine-bin"
 if [ "$TOVAK_WINE32" != native ] && [ -x /usr/lib/wine/wine64 ]; then
     export WINELOADER=/usr/lib/wine/wine64
-    # Written once and put in place by a rename: test programs start through these
-    # while other tests source this file, and a script being rewritten cannot be run.
-    for tool in wine wine-stable; do
-        if [ ! -x "$TOVAK_BUILD/wine64-bin/$tool" ]; then
-            mkdir -p "$TOVAK_BUILD/wine64-bin"
-            printf '#!/bin/sh\nexec /usr/lib/wine/wine64 "$@"\n' >"$TOVAK_BUILD/wine64-bin/$tool.$$"
-            chmod +x "$TOVAK_BUILD/wine64-bin/$tool.$$"
-            mv -f "$TOVAK_BUILD/wine64-bin/$tool.$$" "$TOVAK_BUILD/wine64-bin/$tool"
-        fi
-    done
-    case ":$PATH:" in *":$TOVAK_BUILD/wine64-bin:"*) ;; *) export PATH="$TOVAK_BUILD/wine64-bin:$PATH" ;; esac
 fi
+# Written once and put in place by a rename: test programs start through these while
+# other tests source this file, and a script being rewritten cannot be run.
+for tovak_tool in wine wine-stable; do
+    [ ! -x "$tovak_wine_bin/$tovak_tool" ] || continue
+    if [ -n "${WINELOADER:-}" ]; then
+        tovak_target=$WINELOADER
+    else
+        tovak_target=$(PATH=$(printf '%s' "$PATH" | tr : '\n' | grep -vx "$tovak_wine_bin" | paste -sd:) &&
+            command -v "$tovak_tool") || continue
+    fi
+    tovak_norandom=""
+    ! setarch "$(uname -m)" -R true 2>/dev/null || tovak_norandom="setarch $(uname -m) -R "
+    mkdir -p "$tovak_wine_bin"
+    printf '#!/bin/sh\nexec %s%s "$@"\n' "$tovak_norandom" "$tovak_target" >"$tovak_wine_bin/$tovak_tool.$$"
+    chmod +x "$tovak_wine_bin/$tovak_tool.$$"
+    mv -f "$tovak_wine_bin/$tovak_tool.$$" "$tovak_wine_bin/$tovak_tool"
+done
+case ":$PATH:" in *":$tovak_wine_bin:"*) ;; *) export PATH="$tovak_wine_bin:$PATH" ;; esac
