@@ -62,7 +62,7 @@ export TOVAK_WINE32
 # anything else is mapped; randomised, the kernel puts the loader's heap anywhere in the
 # gigabyte above the loader (0x7d000000), now and then over that page, and the program
 # then ends at once with status 1, silent under WINEDEBUG=-all ("failed to map the shared
-# user data: c0000018"): about one start in a few thousand.
+# user data: c0000018"): about one start in ten thousand.
 tovak_wine_bin="$TOVAK_BUILD/wine-bin"
 if [ "$TOVAK_WINE32" != native ] && [ -x /usr/lib/wine/wine64 ]; then
     export WINELOADER=/usr/lib/wine/wine64
