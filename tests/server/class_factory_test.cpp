@@ -4,14 +4,15 @@
 #include <windows.h>
 #include <shlobj.h>
 
+#include <algorithm>
 #include <cstdint>
-#include <vector>
 
 #include <gtest/gtest.h>
 
 #include "server/class_factory.h"
 #include "server/server_module.h"
 #include "tests/common/counting_unknown.h"
+#include "tests/common/threads_together.h"
 
 namespace {
 
@@ -246,46 +247,26 @@ TEST_F(ClassFactoryTest, CreateInstanceRefusesAggregationForAnyOtherInterface) {
     factory->Release();
 }
 
-struct Request {
-    HANDLE start;
-    void* classObject;
-    HRESULT result;
-};
-
-DWORD WINAPI requestClassObject(void* parameter) {
-    auto* request = static_cast<Request*>(parameter);
-    WaitForSingleObject(request->start, INFINITE);
-    request->result =
-        serverModule().GetClassObject(kTestClsid, IID_IClassFactory, &request->classObject);
-    return 0;
-}
-
 TEST_F(ClassFactoryTest, ConcurrentRequestsMakeOneClassObject) {
     lingerMs = 50;
-    HANDLE start = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    ASSERT_NE(nullptr, start);
-    std::vector<Request> requests(8, Request{start, kSentinel, E_FAIL});
-    std::vector<HANDLE> threads;
-    for (Request& request : requests) {
-        HANDLE thread = CreateThread(nullptr, 0, requestClassObject, &request, 0, nullptr);
-        ASSERT_NE(nullptr, thread) << "CreateThread failed, error " << GetLastError();
-        threads.push_back(thread);
-    }
-    SetEvent(start);
-    EXPECT_EQ(WAIT_OBJECT_0, WaitForMultipleObjects(static_cast<DWORD>(threads.size()),
-                                                    threads.data(), TRUE, 10000));
-    for (HANDLE thread : threads) CloseHandle(thread);
-    CloseHandle(start);
+    constexpr int kThreads = 8;
+    void* classObjects[kThreads];
+    HRESULT results[kThreads];
+    std::fill(classObjects, classObjects + kThreads, kSentinel);
+    std::fill(results, results + kThreads, E_FAIL);
+    runTogether(kThreads, [&](int i) {
+        results[i] = serverModule().GetClassObject(kTestClsid, IID_IClassFactory, &classObjects[i]);
+    });
 
     EXPECT_EQ(1, creations);
-    for (const Request& request : requests) {
-        EXPECT_EQ(S_OK, request.result) << std::hex << request.result;
-        EXPECT_EQ(requests[0].classObject, request.classObject);
+    for (int i = 0; i < kThreads; ++i) {
+        EXPECT_EQ(S_OK, results[i]) << std::hex << results[i];
+        EXPECT_EQ(classObjects[0], classObjects[i]);
     }
     // Eight outside references hold one module lock.
     EXPECT_EQ(1, serverModule().LockCount());
-    for (const Request& request : requests) {
-        if (request.result == S_OK) static_cast<IUnknown*>(request.classObject)->Release();
+    for (int i = 0; i < kThreads; ++i) {
+        if (results[i] == S_OK) static_cast<IUnknown*>(classObjects[i])->Release();
     }
     EXPECT_EQ(0, serverModule().LockCount());
 }
