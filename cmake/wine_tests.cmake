@@ -1,12 +1,13 @@
 # tovak_add_wine_test(<name> SOURCES ... [LIBS ...] [SHARED_STATE] [CODEPAGE 932] [EXE_NAME n]
-#                     [TIMEOUT seconds])
+#                     [TIMEOUT seconds] [THREADS_AT_ONCE gtest-filter])
 # Builds a GoogleTest program and registers it with CTest, run under Wine. SHARED_STATE
 # marks programs that touch what all Wine processes share (the registry, the clipboard,
 # windows on the display): CTest runs no two of those at once, in either architecture.
 # CODEPAGE 932 runs the program with the Japanese ANSI code page, and its tests fail if
 # Wine does not give it that code page. TIMEOUT, for a program whose tests start a
 # program of the other architecture (which may run emulated), replaces the 120 seconds
-# of each test.
+# of each test. THREADS_AT_ONCE names the tests that start several threads at once,
+# which the emulator cannot run (below).
 # TOVAK_WINE_MODE says how this architecture's programs run (tools/wine-env.sh tells):
 #   native    each test of a program is a CTest test of its own, in a process of its own;
 #   emulated  under user-mode emulation a process takes about a minute to start, so each
@@ -25,6 +26,12 @@
 # program per step (regsvr32, the setup tool: 10 to 20 minutes each, emulated); each
 # stands in CTest as one test reported "Skipped" with the reason, and
 # `tools/test.sh --x86-all` runs them too.
+# Debian's qemu-i386-static (7.2) crashes a 32-bit Wine process that runs three or more
+# threads at once ("qemu: uncaught target signal 11"), at times taking the wineserver
+# with it, with none of this project's code in the process (13 lines that start threads
+# on one event do it). There the tests named THREADS_AT_ONCE stand in CTest as one test
+# reported "Skipped" with that reason; the program runs its other tests, and the x64 run
+# (and x86 where it runs natively) runs them all.
 set(TOVAK_X86_EXTENDED allocation_failure_test dll_main_test menu_nt40_test menu_win98_test
     menu_win2k_test extension_cp932_test owner_draw_dpi144_test server_module_test
     type_info_cache_test name_cache_test registry_script_cp932_wine_test
@@ -36,7 +43,7 @@ target_link_libraries(tovak_test_main PUBLIC GTest::gtest tovak_core)
 target_include_directories(tovak_test_main PUBLIC ${CMAKE_SOURCE_DIR})
 
 function(tovak_add_wine_test name)
-    cmake_parse_arguments(T "SHARED_STATE" "CODEPAGE;EXE_NAME;TIMEOUT" "SOURCES;LIBS;DEFINES" ${ARGN})
+    cmake_parse_arguments(T "SHARED_STATE" "CODEPAGE;EXE_NAME;TIMEOUT;THREADS_AT_ONCE" "SOURCES;LIBS;DEFINES" ${ARGN})
     if(NOT T_TIMEOUT)
         set(T_TIMEOUT 120)
     endif()
@@ -71,6 +78,12 @@ function(tovak_add_wine_test name)
             set(command ${CMAKE_SOURCE_DIR}/tools/x86-extended.sh $<TARGET_FILE:${name}>)
             set(timeout 3600)
             list(APPEND props SKIP_RETURN_CODE 77)
+        elseif(T_THREADS_AT_ONCE)
+            list(APPEND command "--gtest_filter=-${T_THREADS_AT_ONCE}")
+            add_test(NAME "${prefix}${name}.threads_at_once" COMMAND sh -c
+                "echo 'NOT RUN: ${T_THREADS_AT_ONCE} start threads at once, which crash 32-bit Wine under qemu-user (see cmake/wine_tests.cmake); the x64 run tests them'; exit 77")
+            set_tests_properties("${prefix}${name}.threads_at_once" PROPERTIES
+                SKIP_RETURN_CODE 77 LABELS ${TOVAK_ARCH})
         endif()
         add_test(NAME "${prefix}${name}" COMMAND ${command})
         set_tests_properties("${prefix}${name}" PROPERTIES ${props} TIMEOUT ${timeout} COST 1000
