@@ -18,7 +18,6 @@
 #include "tests/extension/dib_canvas.h"
 #include "server/context_menu_handler.h"
 #include "server/server_module.h"
-#include "tests/common/module_path.h"
 
 namespace {
 
@@ -89,9 +88,8 @@ protected:
         const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
         ReleaseDC(nullptr, screen);
         ASSERT_EQ(kDpi, dpi) << "the Wine prefix does not run at 144 DPI";
-        ASSERT_TRUE(
-            CopyFileW(besideProgram(L"tovak.ico").c_str(), iconBesideProgram().c_str(), FALSE))
-            << "no tovak.ico beside the program, error " << GetLastError();
+        ASSERT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(iconBesideProgram().c_str()))
+            << "the build puts the icon file beside the program, error " << GetLastError();
         menu_ = CreatePopupMenu();
         ASSERT_NE(nullptr, menu_);
         ASSERT_EQ(2, HRESULT_CODE(insertMenuItems(menu_, 0, kFirstId, kFirstId + 50, 0,
@@ -121,7 +119,6 @@ protected:
         if (font_) DeleteObject(font_);
         if (bitmap_) DeleteObject(bitmap_);
         if (menu_) DestroyMenu(menu_);
-        DeleteFileW(iconBesideProgram().c_str());
     }
 
     void clear() {
